@@ -1,0 +1,323 @@
+#include "Recordset.h"
+
+#include <QDir>
+#include <QLocale>
+#include <QSqlError>
+#include <QStringList>
+#include <cmath>
+
+namespace {
+
+FieldKind kindOf(const QString& declaredType, bool primaryKey) {
+    const QString type = declaredType.toUpper();
+    if (type.contains(QLatin1String("COUNTER")) || (primaryKey && type == QLatin1String("INTEGER")))
+        return FieldKind::Counter;
+    if (type.contains(QLatin1String("YESNO")) || type.contains(QLatin1String("BOOL")))
+        return FieldKind::YesNo;
+    if (type.contains(QLatin1String("INT")))
+        return FieldKind::Whole;
+    for (const char* number : {"REAL", "DOUB", "FLOA", "NUMERIC", "DECIMAL"}) {
+        if (type.contains(QLatin1String(number)))
+            return FieldKind::Number;
+    }
+    return FieldKind::Text;
+}
+
+// A number typed by a person: blanks around it ignored, "." or "," as the decimal mark.
+std::optional<double> parseNumber(const QString& text) {
+    QString s = text.trimmed();
+    s.replace(u',', u'.');
+    bool ok = false;
+    const double v = QLocale::c().toDouble(s, &ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+std::optional<int> parseYesNo(const QVariant& value) {
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool() ? -1 : 0;
+    const QString s = value.toString().trimmed().toLower();
+    if (s == u"0" || s == u"нет" || s == u"false" || s == u"ложь")
+        return 0;
+    if (s == u"-1" || s == u"1" || s == u"да" || s == u"true" || s == u"истина")
+        return -1;
+    return std::nullopt;
+}
+
+QString refusal(const QVariant& value, const Field& field, const QString& need) {
+    return QStringLiteral("Значение «%1» не подходит для поля «%2»: %3. Сохранено прежнее "
+                          "значение.")
+        .arg(value.toString(), field.name, need);
+}
+
+} // namespace
+
+std::unique_ptr<Recordset> Recordset::open(std::shared_ptr<Database> db, const QString& table,
+                                           Status& status) {
+    const QString file = QDir::toNativeSeparators(db->path());
+    if (!db->hasTable(table)) {
+        status = Status::failure(
+            QStringLiteral("В базе данных «%1» нет таблицы «%2».").arg(file, table));
+        return nullptr;
+    }
+    QSqlQuery info(db->sql());
+    if (!info.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(table))) {
+        status = Status::failure(db->describe(info.lastError()));
+        return nullptr;
+    }
+    QVector<Field> fields;
+    while (info.next())
+        fields.append({info.value(1).toString(), kindOf(info.value(2).toString(), info.value(5).toInt() > 0)});
+    std::unique_ptr<Recordset> rs(new Recordset(std::move(db), table, std::move(fields)));
+    status = rs->MoveFirst();
+    if (!status.ok())
+        return nullptr;
+    return rs;
+}
+
+Recordset::Recordset(std::shared_ptr<Database> db, QString table, QVector<Field> fields)
+    : m_db(std::move(db)), m_table(std::move(table)), m_fields(std::move(fields)),
+      m_first(m_db->sql()), m_last(m_db->sql()), m_next(m_db->sql()), m_previous(m_db->sql()),
+      m_byId(m_db->sql()) {
+    QStringList columns;
+    for (const Field& f : m_fields)
+        columns << quoted(f.name);
+    const QString select =
+        QStringLiteral("SELECT rowid, %1 FROM %2 ").arg(columns.join(u", "), quoted(m_table));
+    const std::pair<QSqlQuery*, const char*> queries[] = {
+        {&m_first, "ORDER BY rowid LIMIT 1"},
+        {&m_last, "ORDER BY rowid DESC LIMIT 1"},
+        {&m_next, "WHERE rowid > ? ORDER BY rowid LIMIT 1"},
+        {&m_previous, "WHERE rowid < ? ORDER BY rowid DESC LIMIT 1"},
+        {&m_byId, "WHERE rowid = ?"},
+    };
+    for (auto [query, tail] : queries) {
+        query->setForwardOnly(true);
+        query->prepare(select + QLatin1String(tail));
+    }
+    m_values.resize(m_fields.size());
+}
+
+Recordset::~Recordset() = default;
+
+int Recordset::fieldIndex(const QString& name) const {
+    for (int i = 0; i < m_fields.size(); ++i) {
+        if (m_fields[i].name == name)
+            return i;
+    }
+    return -1;
+}
+
+QString Recordset::quoted(const QString& name) const {
+    QString q = name;
+    q.replace(u'"', QLatin1String("\"\""));
+    return u'"' + q + u'"';
+}
+
+Status Recordset::failure(const QSqlQuery& query) const {
+    return Status::failure(m_db->describe(query.lastError()));
+}
+
+Status Recordset::noCurrentRow() const {
+    return Status::failure(QStringLiteral("В таблице «%1» нет текущей записи.").arg(m_table));
+}
+
+Status Recordset::land(QSqlQuery& query, Position ifNone) {
+    if (!query.exec())
+        return failure(query);
+    if (!query.next()) {
+        const Status status = query.lastError().isValid() ? failure(query) : Status::success();
+        query.finish();
+        if (status.ok())
+            m_position = ifNone;
+        return status;
+    }
+    m_rowid = query.value(0).toLongLong();
+    for (int i = 0; i < m_fields.size(); ++i)
+        m_values[i] = query.value(i + 1);
+    query.finish(); // no statement may keep the file locked between events
+    m_position = Position::OnRow;
+    m_empty = false;
+    m_dirty.clear();
+    emit rowLoaded();
+    return Status::success();
+}
+
+Status Recordset::flushThenLand(QSqlQuery& query, bool bindCurrent, Position ifNone) {
+    if (Status s = flush(); !s.ok())
+        return s;
+    if (bindCurrent)
+        query.bindValue(0, m_rowid);
+    return land(query, ifNone);
+}
+
+Status Recordset::MoveFirst() {
+    const Status s = flushThenLand(m_first, false, Position::AfterEnd);
+    m_empty = s.ok() && m_position == Position::AfterEnd;
+    return s;
+}
+
+Status Recordset::MoveLast() {
+    const Status s = flushThenLand(m_last, false, Position::AfterEnd);
+    m_empty = s.ok() && m_position == Position::AfterEnd;
+    return s;
+}
+
+Status Recordset::MoveNext() {
+    if (eof())
+        return noCurrentRow();
+    if (m_position == Position::BeforeStart)
+        return flushThenLand(m_first, false, Position::AfterEnd);
+    return flushThenLand(m_next, true, Position::AfterEnd);
+}
+
+Status Recordset::MovePrevious() {
+    if (bof())
+        return noCurrentRow();
+    if (m_position == Position::AfterEnd)
+        return flushThenLand(m_last, false, Position::BeforeStart);
+    return flushThenLand(m_previous, true, Position::BeforeStart);
+}
+
+std::optional<qint64> Recordset::Bookmark() const {
+    if (m_position != Position::OnRow)
+        return std::nullopt;
+    return m_rowid;
+}
+
+Status Recordset::setBookmark(qint64 bookmark) {
+    if (Status s = flush(); !s.ok())
+        return s;
+    const Position before = m_position;
+    m_byId.bindValue(0, bookmark);
+    const Status s = land(m_byId, before);
+    if (s.ok() && (m_position != Position::OnRow || m_rowid != bookmark))
+        return Status::failure(
+            QStringLiteral("Запись таблицы «%1», к которой нужно вернуться, удалена.").arg(m_table));
+    return s;
+}
+
+QVariant Recordset::defaultValue(const Field& field) const {
+    return field.kind == FieldKind::YesNo ? QVariant(0) : QVariant();
+}
+
+Status Recordset::AddNew() {
+    if (Status s = flush(); !s.ok())
+        return s;
+    for (int i = 0; i < m_fields.size(); ++i)
+        m_values[i] = defaultValue(m_fields[i]);
+    m_dirty.clear();
+    m_position = Position::New;
+    emit rowLoaded();
+    return Status::success();
+}
+
+Status Recordset::Edit() { return hasCurrentRow() ? Status::success() : noCurrentRow(); }
+
+Status Recordset::Update() { return hasCurrentRow() ? flush() : noCurrentRow(); }
+
+Status Recordset::Delete() {
+    if (m_position != Position::OnRow)
+        return noCurrentRow();
+    QSqlQuery query(m_db->sql());
+    query.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_table)));
+    query.addBindValue(m_rowid);
+    if (!query.exec())
+        return failure(query);
+    m_dirty.clear();
+    m_position = Position::Deleted;
+    return Status::success();
+}
+
+Status Recordset::setValue(int field, const QVariant& value) {
+    if (field < 0 || field >= m_fields.size())
+        return Status::failure(QStringLiteral("В таблице «%1» нет такого поля.").arg(m_table));
+    if (!hasCurrentRow())
+        return noCurrentRow();
+    const Field& f = m_fields[field];
+    QVariant stored;
+    switch (f.kind) {
+    case FieldKind::Counter:
+        return Status::failure(refusal(value, f, QStringLiteral("его заполняет база данных")));
+    case FieldKind::Text:
+        stored = value.isNull() ? QVariant() : QVariant(value.toString());
+        break;
+    case FieldKind::YesNo: {
+        const auto flag = parseYesNo(value);
+        if (!flag)
+            return Status::failure(refusal(value, f, QStringLiteral("нужно -1 (да) или 0 (нет)")));
+        stored = *flag;
+        break;
+    }
+    case FieldKind::Whole:
+    case FieldKind::Number: {
+        if (value.isNull() || value.toString().trimmed().isEmpty())
+            break; // an empty number is allowed
+        const auto number = parseNumber(value.toString());
+        const bool whole = f.kind == FieldKind::Whole;
+        if (!number || (whole && (*number != std::floor(*number) || std::fabs(*number) > 9e15)))
+            return Status::failure(refusal(
+                value, f, whole ? QStringLiteral("нужно целое число") : QStringLiteral("нужно число")));
+        stored = whole ? QVariant(qint64(*number)) : QVariant(*number);
+        break;
+    }
+    }
+    m_values[field] = stored;
+    m_dirty.insert(field);
+    return Status::success();
+}
+
+Status Recordset::flush() {
+    if (!hasPendingEdit())
+        return Status::success();
+    QStringList names;
+    QVariantList values;
+    for (int i = 0; i < m_fields.size(); ++i) {
+        if (m_dirty.contains(i)) {
+            names << quoted(m_fields[i].name);
+            values << m_values[i];
+        }
+    }
+    QSqlQuery query(m_db->sql());
+    if (isNew()) {
+        QStringList marks;
+        for (qsizetype i = 0; i < names.size(); ++i)
+            marks << QStringLiteral("?");
+        query.prepare(names.isEmpty()
+                          ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_table))
+                          : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                .arg(quoted(m_table), names.join(u", "), marks.join(u", ")));
+    } else {
+        query.prepare(QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
+                          .arg(quoted(m_table), names.join(QLatin1String(" = ?, "))));
+        values << m_rowid;
+    }
+    for (const QVariant& v : values)
+        query.addBindValue(v);
+    if (!query.exec())
+        return failure(query);
+    if (isNew()) {
+        m_rowid = query.lastInsertId().toLongLong();
+        m_position = Position::OnRow;
+        m_empty = false;
+    } else if (query.numRowsAffected() == 0) {
+        m_dirty.clear();
+        return Status::failure(
+            QStringLiteral("Запись таблицы «%1» удалена, изменения в ней не сохранены.").arg(m_table));
+    }
+    m_dirty.clear();
+    return Status::success();
+}
+
+QString Recordset::displayText(const QVariant& value) {
+    if (value.isNull())
+        return {};
+    if (value.typeId() == QMetaType::Double) {
+        const double v = value.toDouble();
+        if (v == std::floor(v) && std::fabs(v) < 1e15)
+            return QString::number(qint64(v));
+        return QString::number(v, 'g', 15);
+    }
+    return value.toString();
+}

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "Database.h"
+#include "Status.h"
+
+#include <QObject>
+#include <QSet>
+#include <QSqlQuery>
+#include <QVariant>
+#include <QVector>
+#include <memory>
+#include <optional>
+
+// What kind of value a field holds, read from its declared type.
+enum class FieldKind {
+    Counter, // assigned by the database, read only
+    Text,
+    YesNo,  // stored as -1 (true) and 0 (false), never empty
+    Whole,  // whole number, may be empty
+    Number, // any number, may be empty
+};
+
+struct Field {
+    QString name;
+    FieldKind kind = FieldKind::Text;
+};
+
+// The cursor of a record source over one whole table in natural order (insertion order).
+// Every move first writes the pending edit of the current row, then reads the row it lands on
+// afresh from the table, so rows and values written by other sources are seen.
+class Recordset : public QObject {
+    Q_OBJECT
+public:
+    static std::unique_ptr<Recordset> open(std::shared_ptr<Database> db, const QString& table,
+                                           Status& status);
+    ~Recordset() override;
+
+    const QString& table() const { return m_table; }
+    const Database& database() const { return *m_db; }
+    const QVector<Field>& fields() const { return m_fields; }
+    int fieldIndex(const QString& name) const; // -1 when the table has no such field
+
+    Status MoveFirst();
+    Status MoveLast();
+    Status MoveNext();
+    Status MovePrevious();
+    bool eof() const { return m_position == Position::AfterEnd || m_empty; }
+    bool bof() const { return m_position == Position::BeforeStart || m_empty; }
+    bool hasCurrentRow() const { return m_position == Position::OnRow || isNew(); }
+
+    Status AddNew();
+    Status Edit();
+    Status Update();
+    Status Delete();
+    std::optional<qint64> Bookmark() const;
+    Status setBookmark(qint64 bookmark);
+
+    // The current row's value of a field, with the pending edit applied.
+    QVariant value(int field) const { return m_values.value(field); }
+    // Makes a pending edit; refuses a value that does not fit the field.
+    Status setValue(int field, const QVariant& value);
+    bool hasPendingEdit() const { return !m_dirty.isEmpty() || isNew(); }
+    // Writes the pending edit now; on failure the edit stays pending.
+    Status flush();
+
+    // The text a value shows in a text box: whole numbers without a decimal part.
+    static QString displayText(const QVariant& value);
+
+signals:
+    // Another row became current, or the current one was read again.
+    void rowLoaded();
+
+private:
+    enum class Position { OnRow, New, BeforeStart, AfterEnd, Deleted };
+
+    Recordset(std::shared_ptr<Database> db, QString table, QVector<Field> fields);
+    bool isNew() const { return m_position == Position::New; }
+    Status flushThenLand(QSqlQuery& query, bool bindCurrent, Position ifNone);
+    Status land(QSqlQuery& query, Position ifNone);
+    Status failure(const QSqlQuery& query) const;
+    Status noCurrentRow() const;
+    QVariant defaultValue(const Field& field) const;
+    QString quoted(const QString& name) const;
+
+    std::shared_ptr<Database> m_db;
+    QString m_table;
+    QVector<Field> m_fields;
+    QVector<QVariant> m_values;
+    QSet<int> m_dirty;
+    Position m_position = Position::BeforeStart;
+    bool m_empty = false;
+    qint64 m_rowid = 0;
+    QSqlQuery m_first, m_last, m_next, m_previous, m_byId;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QColor>
+#include <QLabel>
+#include <QString>
+#include <QWidget>
+
+// The check box value of the windows' logic: 0 unticked, 1 ticked (2 greyed).
+inline int Value(const QCheckBox* box) {
+    switch (box->checkState()) {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+inline void setValue(QCheckBox* box, int value) {
+    box->setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+}
+
+// A colour as the platform stores it: &H00BBGGRR.
+inline QColor fromBgr(unsigned bgr) { return QColor(bgr & 0xff, (bgr >> 8) & 0xff, (bgr >> 16) & 0xff); }
+
+// Text colour of a label or other control; &H80000012 (button text) is the palette's own.
+void setForeColor(QWidget* widget, unsigned colour);
+unsigned foreColor(const QWidget* widget);
+
+// The help topic F1 opens when this control has the focus (0: none).
+void setHelpContextID(QObject* control, int context);
+int helpContextID(const QObject* control);

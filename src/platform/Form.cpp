@@ -1,0 +1,151 @@
+#include "Form.h"
+
+#include "DataControl.h"
+#include "FormTimer.h"
+#include "Forms.h"
+
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QPushButton>
+
+FormWidget::FormWidget(Form& form) : m_form(form) { setObjectName(form.name()); }
+
+void FormWidget::closeEvent(QCloseEvent* event) {
+    if (m_form.closeRequested())
+        event->accept();
+    else
+        event->ignore();
+}
+
+Form::Form(Forms& forms, QString name) : m_forms(forms), m_name(std::move(name)) {
+    setObjectName(m_name);
+}
+
+Form::~Form() { delete m_widget.data(); }
+
+Platform& Form::platform() const { return m_forms.platform(); }
+
+bool Form::isVisible() const { return m_widget && m_widget->isVisible(); }
+
+void Form::report(const Status& status, const QString& title) const {
+    if (!status.ok())
+        platform().MsgBox(status.error, vbOKOnly + vbCritical, title);
+}
+
+void Form::Load() {
+    if (isLoaded())
+        return;
+    m_widget = new FormWidget(*this);
+    m_widget->setAttribute(Qt::WA_DeleteOnClose, false);
+    createControls(*m_widget);
+    // Enter on a focused button presses it, as on the platform; no button is a default.
+    for (QPushButton* button : m_widget->findChildren<QPushButton*>())
+        button->setAutoDefault(true);
+    Form_Load();
+    for (DataControl* data : m_data)
+        data->open(m_forms.databasePath());
+}
+
+void Form::Show() {
+    Load();
+    if (!isLoaded())
+        return;
+    if (!m_widget->isVisible() && !m_widget->property("placed").toBool()) {
+        Centre();
+        m_widget->setProperty("placed", true);
+    }
+    m_widget->show();
+    m_widget->raise();
+    m_widget->activateWindow();
+}
+
+void Form::Hide() {
+    if (m_widget)
+        m_widget->hide();
+}
+
+bool Form::closeRequested() {
+    if (m_unloading)
+        return true;
+    return Unload();
+}
+
+bool Form::Unload() {
+    if (!isLoaded() || m_unloading)
+        return true;
+    int cancel = 0;
+    Form_Unload(cancel);
+    if (cancel)
+        return false;
+    m_unloading = true;
+    for (FormTimer* timer : m_timers)
+        timer->setEnabled(false);
+    for (DataControl* data : m_data)
+        data->close();
+    destroyControls();
+    m_unloading = false;
+    m_forms.formUnloaded();
+    return true;
+}
+
+void Form::destroyControls() {
+    FormWidget* widget = m_widget;
+    m_widget = nullptr;
+    m_timers.clear();
+    m_data.clear();
+    widget->hide();
+    // A handler of this very window may still be running: the widget goes when it returns.
+    widget->deleteLater();
+    controlsDestroyed();
+}
+
+void Form::flushForEnd() {
+    for (FormTimer* timer : m_timers)
+        timer->setEnabled(false);
+    for (DataControl* data : m_data)
+        data->flush();
+}
+
+void Form::setCaption(const QString& caption) {
+    if (m_widget)
+        m_widget->setWindowTitle(caption);
+}
+
+QString Form::caption() const { return m_widget ? m_widget->windowTitle() : QString(); }
+
+void Form::Centre() {
+    if (!m_widget)
+        return;
+    const QSize screen = platform().ScreenSize();
+    m_widget->move((screen.width() - m_widget->width()) / 2, (screen.height() - m_widget->height()) / 2);
+}
+
+void Form::setClientSize(int widthTwips, int heightTwips, Border border) {
+    Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint;
+    switch (border) {
+    case Border::Fixed:
+        flags |= Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+        break;
+    case Border::Tool:
+        flags |= Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+        break;
+    case Border::None:
+        flags |= Qt::Dialog | Qt::FramelessWindowHint;
+        break;
+    }
+    m_widget->setWindowFlags(flags);
+    m_widget->setFixedSize(twips(widthTwips), twips(heightTwips));
+}
+
+FormTimer* Form::addTimer(const QString& name, int intervalMs, bool enabled, std::function<void()> tick) {
+    auto* timer = new FormTimer(name, intervalMs, std::move(tick), m_widget);
+    m_timers.push_back(timer);
+    timer->setEnabled(enabled); // the first tick comes from the event loop, after the load
+    return timer;
+}
+
+DataControl* Form::addData(const QString& name, const QString& table) {
+    auto* data = new DataControl(*this, name, table, m_widget);
+    m_data.push_back(data);
+    return data;
+}

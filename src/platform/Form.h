@@ -1,0 +1,98 @@
+#pragma once
+
+#include "Status.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class DataControl;
+class Form;
+class FormTimer;
+class Forms;
+class Platform;
+class QCloseEvent;
+
+// Twips (1/1440 inch) to pixels at 96 dpi.
+constexpr int twips(int t) { return t / 15; }
+
+// The top-level widget of a loaded window. Its close box asks the window, which may refuse.
+class FormWidget : public QWidget {
+    Q_OBJECT
+public:
+    explicit FormWidget(Form& form);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    Form& m_form;
+};
+
+// One window of the program. The object lives for the whole run and keeps the window's
+// variables; loading builds its controls, timers and record sources, unloading destroys them.
+class Form : public QObject {
+    Q_OBJECT
+public:
+    enum class Border { Fixed, Tool, None };
+
+    Form(Forms& forms, QString name);
+    ~Form() override;
+
+    const QString& name() const { return m_name; }
+    bool isLoaded() const { return m_widget != nullptr; }
+    bool isVisible() const;
+    FormWidget* widget() const { return m_widget; }
+
+    void Show();  // loads when needed; never waits
+    void Hide();  // stays loaded
+    bool Unload(); // false when Form_Unload cancelled it
+    void Load();
+
+    // For the program's end: write every pending edit, stop every timer, run no handler.
+    void flushForEnd();
+
+    void setCaption(const QString& caption);
+    QString caption() const;
+    void Centre();
+
+    // Shows a failure in words: a message box with the critical icon.
+    void report(const Status& status, const QString& title = QStringLiteral("Ошибка")) const;
+
+protected:
+    // Builds the window's controls on `widget` (usually ui->setupUi) and wires them; called on
+    // every load before Form_Load.
+    virtual void createControls(FormWidget& widget) = 0;
+    virtual void Form_Load() {}
+    virtual void Form_Unload(int& cancel) { (void)cancel; }
+    // Runs after the window has unloaded, when its controls are gone (reset ui pointers here).
+    virtual void controlsDestroyed() {}
+
+    // Client area in twips, border and caption; call from createControls.
+    void setClientSize(int widthTwips, int heightTwips, Border border = Border::Fixed);
+
+    // A timer of this window: stops on unload, never re-enters its own tick.
+    FormTimer* addTimer(const QString& name, int intervalMs, bool enabled, std::function<void()> tick);
+    // A record source of this window on one whole table of the database; opened after
+    // Form_Load, closed (pending edit written) on unload.
+    DataControl* addData(const QString& name, const QString& table);
+
+    Forms& forms() const { return m_forms; }
+    Platform& platform() const;
+
+private:
+    friend class FormWidget;
+    bool closeRequested();
+    void destroyControls();
+
+    Forms& m_forms;
+    QString m_name;
+    QPointer<FormWidget> m_widget;
+    std::vector<FormTimer*> m_timers;
+    std::vector<DataControl*> m_data;
+    bool m_unloading = false;
+};

@@ -1,0 +1,95 @@
+#include "Forms.h"
+
+#include "Controls.h"
+#include "Form.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+
+Forms::Forms(Platform& platform, QString databasePath)
+    : m_platform(platform), m_databasePath(std::move(databasePath)) {
+    qApp->installEventFilter(this);
+}
+
+Forms::~Forms() {
+    qApp->removeEventFilter(this);
+    m_forms.clear();
+}
+
+void Forms::add(std::unique_ptr<Form> form) {
+    const QString name = form->name();
+    m_forms[name] = std::move(form);
+}
+
+Form* Forms::find(const QString& name) const {
+    const auto it = m_forms.find(name);
+    return it == m_forms.end() ? nullptr : it->second.get();
+}
+
+void Forms::Show(const QString& name) {
+    if (Form* form = find(name))
+        form->Show();
+    else
+        m_platform.MsgBox(QStringLiteral("Окно «%1» в этой версии программы недоступно.").arg(name),
+                          vbOKOnly + vbExclamation, QStringLiteral("Сообщение"));
+}
+
+void Forms::Unload(const QString& name) {
+    if (Form* form = find(name))
+        form->Unload();
+}
+
+bool Forms::isLoaded(const QString& name) const {
+    const Form* form = find(name);
+    return form && form->isLoaded();
+}
+
+void Forms::formUnloaded() {
+    for (const auto& [name, form] : m_forms) {
+        if (form->isLoaded())
+            return;
+    }
+    if (!m_ended)
+        m_platform.Quit();
+}
+
+void Forms::End() {
+    if (m_ended)
+        return;
+    m_ended = true;
+    for (const auto& [name, form] : m_forms) {
+        if (form->isLoaded())
+            form->flushForEnd();
+    }
+    m_platform.End();
+}
+
+void Forms::SendF1() {
+    QWidget* target = QApplication::focusWidget();
+    if (!target) {
+        for (const auto& [name, form] : m_forms) {
+            if (form->isVisible() && form->widget()->isActiveWindow())
+                target = form->widget()->focusWidget() ? form->widget()->focusWidget() : form->widget();
+        }
+    }
+    if (!target)
+        return openHelpFor(nullptr);
+    QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier));
+}
+
+bool Forms::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1 &&
+        watched->isWidgetType()) {
+        openHelpFor(watched);
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void Forms::openHelpFor(QObject* target) {
+    int context = 0;
+    for (QObject* o = target; o && !context; o = o->parent())
+        context = helpContextID(o);
+    m_platform.ShowHelp(m_helpFile, context);
+}

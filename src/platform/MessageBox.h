@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QList>
+#include <QMessageBox>
+
+// How a message box style number reads: buttons (style & 7), icon (style & 0x70) and the
+// default button (style & 0x300).
+struct MsgBoxLayout {
+    QList<int> results; // the buttons, left to right, as results
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int defaultIndex = 0;
+    int escapeResult = 0; // 0: Escape and the close button do nothing
+};
+
+MsgBoxLayout decodeMsgBoxStyle(int style);

@@ -1,0 +1,116 @@
+#include "QtPlatform.h"
+
+#include "HelpViewer.h"
+#include "MessageBox.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QStandardPaths>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+QString buttonText(int result) {
+    switch (result) {
+    case vbCancel:
+        return QStringLiteral("Отмена");
+    case vbAbort:
+        return QStringLiteral("Прервать");
+    case vbRetry:
+        return QStringLiteral("Повтор");
+    case vbIgnore:
+        return QStringLiteral("Пропустить");
+    case vbYes:
+        return QStringLiteral("Да");
+    case vbNo:
+        return QStringLiteral("Нет");
+    default:
+        return QStringLiteral("ОК");
+    }
+}
+
+} // namespace
+
+QtPlatform::QtPlatform(QStringList helpFolders) : m_helpFolders(std::move(helpFolders)) {}
+
+QtPlatform::~QtPlatform() { delete m_help.data(); }
+
+int QtPlatform::MsgBox(const QString& text, int style, const QString& title) {
+    const MsgBoxLayout layout = decodeMsgBoxStyle(style);
+    QMessageBox box(layout.icon, title, text, QMessageBox::NoButton, QApplication::activeWindow());
+    QList<QPushButton*> buttons;
+    for (int result : layout.results)
+        buttons << box.addButton(buttonText(result), QMessageBox::ActionRole);
+    box.setDefaultButton(buttons[layout.defaultIndex]);
+    const int escapeIndex = int(layout.results.indexOf(layout.escapeResult));
+    box.setEscapeButton(escapeIndex >= 0 ? buttons[escapeIndex] : nullptr);
+    box.exec();
+    const int pressed = int(buttons.indexOf(static_cast<QPushButton*>(box.clickedButton())));
+    return pressed >= 0 ? layout.results[pressed] : layout.escapeResult;
+}
+
+std::optional<QString> QtPlatform::InputBox(const QString& prompt, const QString& title) {
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setOkButtonText(QStringLiteral("ОК"));
+    dialog.setCancelButtonText(QStringLiteral("Отмена"));
+    dialog.setTextValue(QString());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
+}
+
+void QtPlatform::Beep() { QApplication::beep(); }
+
+QString QtPlatform::findProgram(const QString& program) {
+    const QFileInfo local(QDir::current().filePath(program));
+    if (local.isFile() && local.isExecutable())
+        return local.absoluteFilePath();
+    return QStandardPaths::findExecutable(program);
+}
+
+QString QtPlatform::Shell(const QString& program, int windowStyle) {
+    (void)windowStyle; // a new program's window comes up normal and focused on its own
+    const QString path = findProgram(program);
+    if (path.isEmpty())
+        return QStringLiteral("Программа «%1» не найдена ни в текущей папке, ни в путях поиска.")
+            .arg(program);
+    if (!QProcess::startDetached(path, {}, QDir::currentPath()))
+        return QStringLiteral("Не удалось запустить программу «%1».").arg(path);
+    return {};
+}
+
+void QtPlatform::ShowHelp(const QString& helpFile, int context) {
+    QStringList candidates{QDir::current().filePath(helpFile)};
+    for (const QString& folder : m_helpFolders)
+        candidates << QDir(folder).filePath(helpFile);
+    for (const QString& path : candidates) {
+        if (!QFileInfo(path).isFile())
+            continue;
+        if (!m_help)
+            m_help = new HelpViewer;
+        if (m_help->open(path, context))
+            return;
+    }
+    MsgBox(QStringLiteral("Не удалось открыть файл справки «%1».").arg(helpFile),
+           vbOKOnly + vbExclamation, QStringLiteral("Справка"));
+}
+
+QSize QtPlatform::ScreenSize() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().size() : QSize(1024, 768);
+}
+
+void QtPlatform::End() {
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
+
+void QtPlatform::Quit() { QCoreApplication::quit(); }

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "Platform.h"
+
+#include <QPointer>
+#include <QStringList>
+
+class HelpViewer;
+
+// The platform on Qt: real dialogs, the system's beep, processes and the help viewer.
+class QtPlatform : public Platform {
+public:
+    // Where a bare help file name is looked for after the current directory.
+    explicit QtPlatform(QStringList helpFolders);
+    ~QtPlatform() override;
+
+    int MsgBox(const QString& text, int style, const QString& title) override;
+    std::optional<QString> InputBox(const QString& prompt, const QString& title) override;
+    void Beep() override;
+    QString Shell(const QString& program, int windowStyle) override;
+    void ShowHelp(const QString& helpFile, int context) override;
+    QSize ScreenSize() override;
+    void End() override;
+    void Quit() override;
+
+    // The bare name as the system finds a program: current directory first, then PATH.
+    static QString findProgram(const QString& program);
+
+private:
+    QStringList m_helpFolders;
+    QPointer<HelpViewer> m_help;
+};

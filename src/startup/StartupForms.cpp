@@ -1,0 +1,12 @@
+#include "StartupForms.h"
+
+#include "Forms.h"
+#include "frmStart.h"
+
+// The resources live in this static library; naming them keeps the linker from dropping them.
+static void initResources() { Q_INIT_RESOURCE(resources); }
+
+void registerStartupForms(Forms& forms) {
+    initResources();
+    forms.add(std::make_unique<frmStart>(forms));
+}

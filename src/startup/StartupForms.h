@@ -1,0 +1,6 @@
+#pragma once
+
+class Forms;
+
+// Adds the start-up windows: frmStart, frmSek, frmAbout.
+void registerStartupForms(Forms& forms);

@@ -1,0 +1,30 @@
+// The program's entry: the fixed database path, the platform, the windows, and frmStart.
+#include "Forms.h"
+#include "QtPlatform.h"
+#include "StartupForms.h"
+#include "StudentForms.h"
+#include "TeacherForms.h"
+
+#include <QApplication>
+#include <QFont>
+
+#ifndef KVZ_DATABASE_PATH
+#error "KVZ_DATABASE_PATH names the fixed database file"
+#endif
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false); // the program ends when no window is loaded
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+    QFont::insertSubstitution(QStringLiteral("MS Serif"), QStringLiteral("Liberation Serif"));
+    app.setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+
+    QtPlatform platform({QCoreApplication::applicationDirPath(), QStringLiteral(KVZ_DATA_DIR)});
+    Forms forms(platform, QString::fromUtf8(KVZ_DATABASE_PATH));
+    registerStartupForms(forms);
+    registerStudentForms(forms);
+    registerTeacherForms(forms);
+    forms.Show(QStringLiteral("frmStart"));
+    return app.exec();
+}

@@ -1,0 +1,5 @@
+#include "BrowserForms.h"
+
+#include "Forms.h"
+
+void registerBrowserForms(Forms& forms) { (void)forms; }

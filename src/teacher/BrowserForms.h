@@ -1,0 +1,6 @@
+#pragma once
+
+class Forms;
+
+// Adds frmVeiv.
+void registerBrowserForms(Forms& forms);

@@ -1,0 +1,5 @@
+#include "EditorForms.h"
+
+#include "Forms.h"
+
+void registerEditorForms(Forms& forms) { (void)forms; }

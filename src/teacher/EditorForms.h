@@ -1,0 +1,6 @@
+#pragma once
+
+class Forms;
+
+// Adds frmEdit.
+void registerEditorForms(Forms& forms);

@@ -1,0 +1,5 @@
+#include "ReportForms.h"
+
+#include "Forms.h"
+
+void registerReportForms(Forms& forms) { (void)forms; }

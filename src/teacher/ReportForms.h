@@ -1,0 +1,6 @@
+#pragma once
+
+class Forms;
+
+// Adds DataReport1.
+void registerReportForms(Forms& forms);

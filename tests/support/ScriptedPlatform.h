@@ -1,0 +1,51 @@
+#pragma once
+
+#include "Platform.h"
+
+#include <QList>
+#include <QQueue>
+#include <QStringList>
+#include <functional>
+
+// The platform of the tests: answers dialogs from a script and records every call.
+class ScriptedPlatform : public Platform {
+public:
+    struct Message {
+        QString text;
+        int style = 0;
+        QString title;
+    };
+    struct Started {
+        QString program;
+        int windowStyle = 0;
+    };
+    struct Help {
+        QString file;
+        int context = 0;
+    };
+
+    int MsgBox(const QString& text, int style, const QString& title) override;
+    std::optional<QString> InputBox(const QString& prompt, const QString& title) override;
+    void Beep() override { ++beeps; }
+    QString Shell(const QString& program, int windowStyle) override;
+    void ShowHelp(const QString& helpFile, int context) override { helps.append({helpFile, context}); }
+    QSize ScreenSize() override { return screen; }
+    void End() override { ++ends; }
+    void Quit() override { ++quits; }
+
+    // Answers, taken in order; with none left a box answers OK (1) and an input dialog Cancel.
+    QQueue<int> msgBoxAnswers;
+    QQueue<std::optional<QString>> inputAnswers;
+    // Runs while a message box "waits" (as a nested event loop would let timers run).
+    std::function<void(const Message&)> whileMsgBoxOpen;
+    QString shellError; // what Shell reports; empty: started
+
+    QList<Message> messages;
+    QList<QPair<QString, QString>> inputs; // prompt, title
+    QList<Started> started;
+    QList<Help> helps;
+    QSize screen{1024, 768};
+    int beeps = 0;
+    int ends = 0;
+    int quits = 0;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVariantList>
+
+// A temporary copy of the delivered database, built from the delivered script, with SQL of
+// the test's own run after it. The temporary folder is also the current directory while the
+// object lives, so title.ini and help files land there.
+class TestDatabase {
+public:
+    explicit TestDatabase(const QString& extraSql = {});
+    ~TestDatabase();
+
+    const QString& path() const { return m_path; }
+    QString folder() const { return m_dir.path(); }
+
+    // Runs SQL on a connection of its own and returns the first column of every row.
+    QVariantList column(const QString& sql) const;
+    QVariant scalar(const QString& sql) const;
+    void exec(const QString& sql) const;
+
+    // Rezultat with only these rows (name, ten flags 0/-1, percentage; NULL where empty).
+    void setResults(const QStringList& rowsSql) const;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+    QString m_previousCurrent;
+};
