@@ -60,6 +60,7 @@ public:
     QString caption() const;
     void Centre();
 
+    Platform& platform() const;
     // Shows a failure in words: a message box with the critical icon.
     void report(const Status& status, const QString& title = QStringLiteral("Ошибка")) const;
 
@@ -82,7 +83,6 @@ protected:
     DataControl* addData(const QString& name, const QString& table);
 
     Forms& forms() const { return m_forms; }
-    Platform& platform() const;
 
 private:
     friend class FormWidget;

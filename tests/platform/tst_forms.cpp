@@ -1,0 +1,326 @@
+#include "Controls.h"
+#include "DataControl.h"
+#include "Form.h"
+#include "FormTimer.h"
+#include "Forms.h"
+#include "MessageBox.h"
+#include "QtPlatform.h"
+#include "ScriptedPlatform.h"
+#include "TestDatabase.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QStandardPaths>
+#include <QTest>
+
+namespace {
+
+const QString kName = QStringLiteral("Фамилия, Имя, Отчество");
+
+// A window with a record source on Rezultat and a few bound controls.
+class frmProbe : public Form {
+public:
+    explicit frmProbe(Forms& forms, const QString& name = QStringLiteral("frmProbe")) : Form(forms, name) {}
+
+    QLineEdit* name = nullptr;
+    QPlainTextEdit* notes = nullptr;
+    QLabel* percent = nullptr;
+    QCheckBox* flag = nullptr;
+    DataControl* data = nullptr;
+    FormTimer* timer = nullptr;
+    int loads = 0, unloads = 0, ticks = 0, nameChanges = 0;
+    bool cancelUnload = false;
+    std::function<void()> onTick;
+    std::function<void()> onNameChange;
+
+protected:
+    void createControls(FormWidget& widget) override {
+        setClientSize(3000, 1500);
+        name = new QLineEdit(&widget);
+        notes = new QPlainTextEdit(&widget);
+        percent = new QLabel(&widget);
+        flag = new QCheckBox(&widget);
+        data = addData(QStringLiteral("Data1"), QStringLiteral("Rezultat"));
+        data->bind(name, kName);
+        data->bind(notes, kName);
+        data->bind(percent, QStringLiteral("Результат выполнения"));
+        data->bind(flag, QStringLiteral("Вопрос 1"));
+        connect(name, &QLineEdit::textChanged, this, [this] {
+            ++nameChanges;
+            if (onNameChange)
+                onNameChange();
+        });
+        timer = addTimer(QStringLiteral("Timer1"), 10, true, [this] {
+            ++ticks;
+            if (onTick)
+                onTick();
+        });
+    }
+    void Form_Load() override { ++loads; }
+    void Form_Unload(int& cancel) override {
+        ++unloads;
+        cancel = cancelUnload;
+    }
+    void controlsDestroyed() override { name = nullptr, notes = nullptr, percent = nullptr, flag = nullptr; }
+};
+
+struct Fixture {
+    TestDatabase db;
+    ScriptedPlatform platform;
+    Forms forms{platform, db.path()};
+    frmProbe* probe;
+    explicit Fixture(const QString& sql = {}) : db(sql) {
+        auto form = std::make_unique<frmProbe>(forms);
+        probe = form.get();
+        forms.add(std::move(form));
+    }
+    QVariant stored(const QString& field) const {
+        return db.scalar(QStringLiteral("SELECT \"%1\" FROM Rezultat ORDER BY \"Код\" LIMIT 1").arg(field));
+    }
+};
+
+} // namespace
+
+class tst_Forms : public QObject {
+    Q_OBJECT
+private slots:
+    void loadingARowIsNoEdit();
+    void changeByCodeIsAnEditWrittenOnMove();
+    void changeInsideAChangeHandlerDuringLoadIsAnEdit();
+    void checkBoxOneStoresMinusOne();
+    void unloadWritesEditsDestroysControlsKeepsVariables();
+    void unloadCanBeCancelled();
+    void programQuitsWhenNoWindowIsLoaded();
+    void endWritesPendingEditsAndRunsNoUnload();
+    void tickNeverReentersWhileWaitingInAMessageBox();
+    void timersStopOnUnloadAndKeepRunningWhileHidden();
+    void missingTableAndFieldAreReported();
+    void sameFailureIsReportedOnce();
+    void msgBoxStyleDecodes_data();
+    void msgBoxStyleDecodes();
+    void programsAreFoundInCurrentFolderFirst();
+    void f1OpensHelpAtTheFocusedControlsTopic();
+    void showingAnUnknownWindowIsReported();
+};
+
+void tst_Forms::loadingARowIsNoEdit() {
+    Fixture f(QStringLiteral("UPDATE Rezultat SET \"Фамилия, Имя, Отчество\" = 'Анна', \"Результат выполнения\" = 70;"));
+    f.probe->Show();
+    QCOMPARE(f.probe->name->text(), QStringLiteral("Анна"));
+    QCOMPARE(f.probe->notes->toPlainText(), QStringLiteral("Анна"));
+    QCOMPARE(f.probe->percent->text(), QStringLiteral("70"));
+    QVERIFY(f.probe->nameChanges >= 1); // the change handling ran
+    QVERIFY(!f.probe->data->recordset()->hasPendingEdit());
+}
+
+void tst_Forms::changeByCodeIsAnEditWrittenOnMove() {
+    Fixture f;
+    f.probe->Show();
+    f.probe->name->setText(QStringLiteral("Борис"));
+    QVERIFY(f.probe->data->recordset()->hasPendingEdit());
+    QCOMPARE(f.stored(kName).toString(), QString());
+    QVERIFY(f.probe->data->MoveLast()); // a move onto the current (only) row
+    QCOMPARE(f.stored(kName).toString(), QStringLiteral("Борис"));
+    QCOMPARE(f.probe->notes->toPlainText(), QStringLiteral("Борис")); // read afresh
+}
+
+void tst_Forms::changeInsideAChangeHandlerDuringLoadIsAnEdit() {
+    Fixture f(QStringLiteral("UPDATE Rezultat SET \"Фамилия, Имя, Отчество\" = 'Длинное имя';"));
+    f.probe->onNameChange = [&] {
+        if (f.probe->name->text().size() > 7)
+            f.probe->name->setText(f.probe->name->text().left(7));
+    };
+    f.probe->Show();
+    QCOMPARE(f.probe->name->text(), QStringLiteral("Длинное"));
+    QVERIFY(f.probe->data->recordset()->hasPendingEdit());
+    QVERIFY(f.probe->Unload());
+    QCOMPARE(f.stored(kName).toString(), QStringLiteral("Длинное"));
+}
+
+void tst_Forms::checkBoxOneStoresMinusOne() {
+    Fixture f;
+    f.probe->Show();
+    QCOMPARE(Value(f.probe->flag), 0);
+    setValue(f.probe->flag, 1);
+    QVERIFY(f.probe->data->MoveFirst());
+    QCOMPARE(f.stored(QStringLiteral("Вопрос 1")).toInt(), -1);
+    QCOMPARE(Value(f.probe->flag), 1);
+    setValue(f.probe->flag, 0);
+    QVERIFY(f.probe->data->MoveFirst());
+    QCOMPARE(f.stored(QStringLiteral("Вопрос 1")).toInt(), 0);
+}
+
+void tst_Forms::unloadWritesEditsDestroysControlsKeepsVariables() {
+    Fixture f;
+    f.probe->Show();
+    QPointer<QWidget> widget = f.probe->widget();
+    f.probe->name->setText(QStringLiteral("Вера"));
+    QVERIFY(f.probe->Unload());
+    QCOMPARE(f.stored(kName).toString(), QStringLiteral("Вера"));
+    QVERIFY(!f.probe->isLoaded());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(widget.isNull());
+    QCOMPARE(f.probe->unloads, 1);
+    f.probe->Show();
+    QCOMPARE(f.probe->loads, 2); // loaded afresh, variables kept
+    QCOMPARE(f.probe->name->text(), QStringLiteral("Вера"));
+}
+
+void tst_Forms::unloadCanBeCancelled() {
+    Fixture f;
+    f.probe->Show();
+    f.probe->cancelUnload = true;
+    QVERIFY(!f.probe->widget()->close());
+    QVERIFY(f.probe->isLoaded());
+    QVERIFY(f.probe->isVisible());
+    f.probe->cancelUnload = false;
+    QVERIFY(f.probe->widget()->close());
+    QVERIFY(!f.probe->isLoaded());
+}
+
+void tst_Forms::programQuitsWhenNoWindowIsLoaded() {
+    Fixture f;
+    f.forms.add(std::make_unique<frmProbe>(f.forms, QStringLiteral("frmOther")));
+    f.probe->Show();
+    f.forms.Show(QStringLiteral("frmOther"));
+    f.forms.find(QStringLiteral("frmOther"))->Hide(); // hidden but loaded keeps the program
+    QVERIFY(f.probe->Unload());
+    QCOMPARE(f.platform.quits, 0);
+    f.forms.Unload(QStringLiteral("frmOther"));
+    QCOMPARE(f.platform.quits, 1);
+}
+
+void tst_Forms::endWritesPendingEditsAndRunsNoUnload() {
+    Fixture f;
+    f.probe->Show();
+    f.probe->name->setText(QStringLiteral("Григорий"));
+    f.forms.End();
+    QCOMPARE(f.platform.ends, 1);
+    QCOMPARE(f.probe->unloads, 0);
+    QCOMPARE(f.stored(kName).toString(), QStringLiteral("Григорий"));
+    QVERIFY(!f.probe->timer->Enabled());
+}
+
+void tst_Forms::tickNeverReentersWhileWaitingInAMessageBox() {
+    Fixture f;
+    int depth = 0, deepest = 0;
+    f.probe->onTick = [&] {
+        deepest = std::max(deepest, ++depth);
+        if (f.probe->ticks == 1)
+            f.probe->platform().MsgBox(QStringLiteral("ждём"), vbOKOnly, QStringLiteral("t"));
+        --depth;
+    };
+    // While the box "waits", the event loop runs for a while, as a modal box lets it.
+    f.platform.whileMsgBoxOpen = [](const ScriptedPlatform::Message&) { QTest::qWait(100); };
+    f.probe->Show();
+    QTRY_VERIFY(f.probe->ticks >= 3);
+    QCOMPARE(deepest, 1);
+    QCOMPARE(f.platform.messages.size(), 1);
+}
+
+void tst_Forms::timersStopOnUnloadAndKeepRunningWhileHidden() {
+    Fixture f;
+    f.probe->Show();
+    f.probe->Hide();
+    QTRY_VERIFY(f.probe->ticks >= 2);
+    QVERIFY(f.probe->Unload());
+    const int ticks = f.probe->ticks;
+    QTest::qWait(50);
+    QCOMPARE(f.probe->ticks, ticks);
+}
+
+void tst_Forms::missingTableAndFieldAreReported() {
+    Fixture f(QStringLiteral("ALTER TABLE Rezultat DROP COLUMN \"Вопрос 1\";"));
+    f.probe->Show();
+    QCOMPARE(f.platform.messages.size(), 1);
+    QVERIFY(f.platform.messages[0].text.contains(QStringLiteral("нет поля «Вопрос 1»")));
+    QCOMPARE(f.platform.messages[0].style, vbOKOnly + vbCritical);
+    f.db.exec(QStringLiteral("DROP TABLE Rezultat;"));
+    QVERIFY(f.probe->Unload());
+    f.probe->Show();
+    QVERIFY(f.platform.messages.last().text.contains(QStringLiteral("нет таблицы «Rezultat»")));
+    QVERIFY(!f.probe->data->MoveNext()); // no crash on a source that could not open
+}
+
+void tst_Forms::sameFailureIsReportedOnce() {
+    Fixture f;
+    f.probe->Show();
+    QVERIFY(f.probe->data->MoveNext());
+    QVERIFY(!f.probe->data->MoveNext());
+    QVERIFY(!f.probe->data->MoveNext());
+    QCOMPARE(f.platform.messages.size(), 1);
+    QVERIFY(f.probe->data->MoveFirst());
+    QVERIFY(f.probe->data->MoveNext());
+    QVERIFY(!f.probe->data->MoveNext());
+    QCOMPARE(f.platform.messages.size(), 2);
+}
+
+void tst_Forms::msgBoxStyleDecodes_data() {
+    QTest::addColumn<int>("style");
+    QTest::addColumn<QList<int>>("buttons");
+    QTest::addColumn<int>("icon");
+    QTest::addColumn<int>("defaultIndex");
+    QTest::addColumn<int>("escape");
+    QTest::newRow("48") << 48 << QList<int>{vbOK} << int(QMessageBox::Warning) << 0 << int(vbOK);
+    QTest::newRow("64") << 64 << QList<int>{vbOK} << int(QMessageBox::Information) << 0 << int(vbOK);
+    QTest::newRow("33") << 33 << QList<int>{vbOK, vbCancel} << int(QMessageBox::Question) << 0 << int(vbCancel);
+    QTest::newRow("289") << 289 << QList<int>{vbOK, vbCancel} << int(QMessageBox::Question) << 1 << int(vbCancel);
+    QTest::newRow("305") << 305 << QList<int>{vbOK, vbCancel} << int(QMessageBox::Warning) << 1 << int(vbCancel);
+    QTest::newRow("16") << 16 << QList<int>{vbOK} << int(QMessageBox::Critical) << 0 << int(vbOK);
+    QTest::newRow("yes/no: no escape") << 4 << QList<int>{vbYes, vbNo} << int(QMessageBox::NoIcon) << 0 << 0;
+    QTest::newRow("yes/no/cancel 3rd") << 3 + 512 << QList<int>{vbYes, vbNo, vbCancel} << int(QMessageBox::NoIcon) << 2
+                                       << int(vbCancel);
+    QTest::newRow("default past the buttons") << 512 << QList<int>{vbOK} << int(QMessageBox::NoIcon) << 0 << int(vbOK);
+}
+
+void tst_Forms::msgBoxStyleDecodes() {
+    QFETCH(int, style);
+    QFETCH(QList<int>, buttons);
+    QFETCH(int, icon);
+    QFETCH(int, defaultIndex);
+    QFETCH(int, escape);
+    const MsgBoxLayout layout = decodeMsgBoxStyle(style);
+    QCOMPARE(layout.results, buttons);
+    QCOMPARE(int(layout.icon), icon);
+    QCOMPARE(layout.defaultIndex, defaultIndex);
+    QCOMPARE(layout.escapeResult, escape);
+}
+
+void tst_Forms::programsAreFoundInCurrentFolderFirst() {
+    TestDatabase db; // a temporary current folder
+    QCOMPARE(QtPlatform::findProgram(QStringLiteral("pusk.exe")), QString());
+    QFile program(QStringLiteral("sh"));
+    QVERIFY(program.open(QIODevice::WriteOnly));
+    program.write("#!/bin/sh\n");
+    program.close();
+    QCOMPARE(QtPlatform::findProgram(QStringLiteral("sh")), QStandardPaths::findExecutable("sh")); // not executable
+    program.setPermissions(program.permissions() | QFile::ExeOwner);
+    QCOMPARE(QtPlatform::findProgram(QStringLiteral("sh")), QDir::current().absoluteFilePath(QStringLiteral("sh")));
+}
+
+void tst_Forms::f1OpensHelpAtTheFocusedControlsTopic() {
+    Fixture f;
+    f.forms.setHelpFile(QStringLiteral("HELP_TEST.HLP"));
+    f.probe->Show();
+    setHelpContextID(f.probe->flag, 1005);
+    QTest::keyClick(f.probe->flag, Qt::Key_F1);
+    QTest::keyClick(f.probe->name, Qt::Key_F1);
+    QCOMPARE(f.platform.helps.size(), 2);
+    QCOMPARE(f.platform.helps[0].file, QStringLiteral("HELP_TEST.HLP"));
+    QCOMPARE(f.platform.helps[0].context, 1005);
+    QCOMPARE(f.platform.helps[1].context, 0); // no topic: the contents
+}
+
+void tst_Forms::showingAnUnknownWindowIsReported() {
+    Fixture f;
+    f.forms.Show(QStringLiteral("frmNowhere"));
+    QCOMPARE(f.platform.messages.size(), 1);
+    QVERIFY(f.platform.messages[0].text.contains(QStringLiteral("frmNowhere")));
+}
+
+QTEST_MAIN(tst_Forms)
+#include "tst_forms.moc"
