@@ -44,6 +44,8 @@ void frmStart::Form_Load() {
     m_ui->Combo1->setEditText(kStudentItem);
     m_ui->Combo1->addItem(kStudentItem);
     m_ui->Combo1->addItem(kTeacherItem);
+    // Adding the first item selects it in Qt; here the text stands with no item selected.
+    m_ui->Combo1->setCurrentIndex(-1);
     m_ui->Combo1->setEditText(kStudentItem);
     m_combo1Index->setListIndex(-1);
 }
