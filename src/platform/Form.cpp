@@ -57,6 +57,7 @@ void Form::Show() {
     m_widget->show();
     m_widget->raise();
     m_widget->activateWindow();
+    Form_Activate();
 }
 
 void Form::Hide() {

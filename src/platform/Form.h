@@ -70,6 +70,9 @@ protected:
     virtual void createControls(FormWidget& widget) = 0;
     virtual void Form_Load() {}
     virtual void Form_Unload(int& cancel) { (void)cancel; }
+    // Runs at the end of every Show(), also when the window was showing already and is only
+    // brought to the front.
+    virtual void Form_Activate() {}
     // Runs after the window has unloaded, when its controls are gone (reset ui pointers here).
     virtual void controlsDestroyed() {}
 
