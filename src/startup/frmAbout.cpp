@@ -1,0 +1,65 @@
+#include "frmAbout.h"
+
+#include "FormTimer.h"
+#include "ui_frmAbout.h"
+
+frmAbout::frmAbout(Forms& forms) : Form(forms, QStringLiteral("frmAbout")) {}
+
+frmAbout::~frmAbout() = default;
+
+void frmAbout::createControls(FormWidget& widget) {
+    m_ui = std::make_unique<Ui::frmAbout>();
+    m_ui->setupUi(&widget);
+    setClientSize(4725, 1410, Border::Tool);
+    widget.setWindowIcon(QIcon(QStringLiteral(":/kvz.png")));
+    setCaption(QStringLiteral("Томск"));
+    m_timer1 = addTimer(QStringLiteral("Timer1"), 30, false, [this] { Timer1_Timer(); });
+    connect(m_ui->Command1, &QPushButton::clicked, this, &frmAbout::Command1_Click);
+}
+
+void frmAbout::controlsDestroyed() {
+    m_ui.reset();
+    m_timer1 = nullptr;
+}
+
+void frmAbout::Form_Load() {
+    m_ui->Label1->setVisible(false);
+    m_ui->Label2->setVisible(false);
+    m_ui->Label3->setVisible(false);
+    m_ui->Image1->setVisible(false);
+    m_ui->Command1->setVisible(false);
+    m_timer1->setEnabled(true);
+}
+
+void frmAbout::Timer1_Timer() {
+    ++m_ticks;
+    switch (m_ticks) {
+    case 10:
+        m_ui->Image1->setVisible(true);
+        break;
+    case 20:
+        m_ui->Label1->setVisible(true);
+        break;
+    case 30:
+        m_ui->Label2->setVisible(true);
+        break;
+    case 40:
+        m_ui->Label3->setVisible(true);
+        break;
+    case 50:
+        m_ui->Command1->setVisible(true);
+        break;
+    default:
+        break; // later ticks only count on
+    }
+}
+
+void frmAbout::Command1_Click() {
+    Unload();
+}
+
+void frmAbout::Form_Unload(int& cancel) {
+    (void)cancel;
+    m_timer1->setEnabled(false);
+    m_ticks = 0;
+}
