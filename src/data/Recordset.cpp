@@ -227,6 +227,7 @@ Status Recordset::Delete() {
         return failure(query);
     m_dirty.clear();
     m_position = Position::Deleted;
+    emit rowDeleted(m_rowid);
     return Status::success();
 }
 
@@ -265,6 +266,7 @@ Status Recordset::setValue(int field, const QVariant& value) {
     }
     m_values[field] = stored;
     m_dirty.insert(field);
+    emit valueChanged(field);
     return Status::success();
 }
 

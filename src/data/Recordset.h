@@ -69,6 +69,10 @@ public:
 signals:
     // Another row became current, or the current one was read again.
     void rowLoaded();
+    // A pending edit changed the current row's value of this field.
+    void valueChanged(int field);
+    // The row with this bookmark was deleted through this cursor.
+    void rowDeleted(qint64 bookmark);
 
 private:
     enum class Position { OnRow, New, BeforeStart, AfterEnd, Deleted };

@@ -1,5 +1,8 @@
 #include "BrowserForms.h"
 
 #include "Forms.h"
+#include "frmVeiv.h"
 
-void registerBrowserForms(Forms& forms) { (void)forms; }
+void registerBrowserForms(Forms& forms) {
+    forms.add(std::make_unique<frmVeiv>(forms));
+}

@@ -1,0 +1,338 @@
+#include "frmVeiv.h"
+
+#include "Controls.h"
+#include "DataControl.h"
+#include "FormTimer.h"
+#include "Forms.h"
+#include "Numbers.h"
+#include "ResultsGrid.h"
+#include "ResultsModel.h"
+#include "ui_frmVeiv.h"
+
+#include <algorithm>
+
+namespace {
+
+const QString kEditor = QStringLiteral("frmEdit");
+const QString kNameField = QStringLiteral("Фамилия, Имя, Отчество");
+const QString kPercentField = QStringLiteral("Результат выполнения");
+
+constexpr unsigned kButtonText = 0x80000012;
+constexpr unsigned kRed = 0x000000FF;
+constexpr unsigned kBlue = 0x00FF0000;
+constexpr unsigned kDarkBlue = 0x00C00000;
+constexpr unsigned kNavy = 0x00800000;
+constexpr int kTwipsPerPixel = 15;
+
+// A layout gives the window's outer size; the client area is that less the fixed single border
+// (3 px on each side) and the caption (19 px).
+constexpr int kFrameWidthTwips = 2 * 3 * kTwipsPerPixel;
+constexpr int kFrameHeightTwips = (2 * 3 + 19) * kTwipsPerPixel;
+
+// Where the two layouts differ, in twips: the window's Width and Height, and the Left and Top
+// of cmdOk, Command1, Command2, cmdIzm and cmdVernut.
+struct Layout {
+    int width, height;
+    QPoint ok, previous, next, izm, vernut;
+};
+const Layout kStudentView{5700,         5325,         {120, 4320}, {1320, 4320},
+                          {2640, 4320}, {4320, 4320}, {4320, 4320}};
+const Layout kOverview{9645,         6810,         {2040, 5880}, {3240, 5880},
+                       {4560, 5880}, {6240, 5880}, {6240, 5880}};
+constexpr int kGridWidth = 9425;
+constexpr int kGridHeight = 5610;
+
+void moveTo(QWidget* control, QPoint placeTwips) {
+    control->move(twips(placeTwips.x()), twips(placeTwips.y()));
+}
+
+} // namespace
+
+frmVeiv::frmVeiv(Forms& forms) : Form(forms, QStringLiteral("frmVeiv")) {}
+
+frmVeiv::~frmVeiv() = default;
+
+void frmVeiv::ShowForTeacher(Forms& forms) {
+    if (auto* window = dynamic_cast<frmVeiv*>(forms.find(QStringLiteral("frmVeiv"))))
+        window->grantTeacherPowers();
+    forms.Show(QStringLiteral("frmVeiv"));
+}
+
+void frmVeiv::grantTeacherPowers() {
+    m_teacherPowers = true;
+    if (isLoaded())
+        applyTeacherPowers();
+}
+
+void frmVeiv::applyTeacherPowers() {
+    m_ui->cmdDelete->setVisible(m_teacherPowers);
+    m_grid->model().setReadOnly(!m_teacherPowers);
+}
+
+void frmVeiv::createControls(FormWidget& widget) {
+    m_ui = std::make_unique<Ui::frmVeiv>();
+    m_ui->setupUi(&widget);
+    setClientSize(kStudentView.width - kFrameWidthTwips, kStudentView.height - kFrameHeightTwips);
+    widget.setWindowIcon(QIcon(QStringLiteral(":/kvz.png")));
+    lb = {m_ui->lb1, m_ui->lb2, m_ui->lb3, m_ui->lb4, m_ui->lb5,
+          m_ui->lb6, m_ui->lb7, m_ui->lb8, m_ui->lb9, m_ui->lb10};
+    chOt = {m_ui->chOt1, m_ui->chOt2, m_ui->chOt3, m_ui->chOt4, m_ui->chOt5,
+            m_ui->chOt6, m_ui->chOt7, m_ui->chOt8, m_ui->chOt9, m_ui->chOt10};
+    setForeColor(m_ui->Label2, kBlue);
+    for (QLabel* question :
+         {m_ui->Label3, m_ui->Label4, m_ui->Label5, m_ui->Label6, m_ui->Label7, m_ui->Label13,
+          m_ui->Label14, m_ui->Label15, m_ui->Label16, m_ui->Label17})
+        setForeColor(question, kDarkBlue);
+    setForeColor(m_ui->Label8, kBlue);
+    setForeColor(m_ui->lblRes, kRed);
+    setForeColor(m_ui->Label25, kBlue);
+    setForeColor(m_ui->lblVsego, kNavy);
+    setForeColor(m_ui->lblTest, kNavy);
+    bindControls();
+    Timer1 = addTimer(QStringLiteral("Timer1"), 10, false, [this] { Timer1_Timer(); });
+    Timer2 = addTimer(QStringLiteral("Timer2"), 10, false, [this] { Timer2_Timer(); });
+    Timer3 = addTimer(QStringLiteral("Timer3"), 10, false, [this] { Timer3_Timer(); });
+    connect(m_ui->cmdOk, &QPushButton::clicked, this, &frmVeiv::cmdOk_Click);
+    connect(m_ui->Command1, &QPushButton::clicked, this, &frmVeiv::Command1_Click);
+    connect(m_ui->Command2, &QPushButton::clicked, this, &frmVeiv::Command2_Click);
+    connect(m_ui->cmdIzm, &QPushButton::clicked, this, &frmVeiv::cmdIzm_Click);
+    connect(m_ui->cmdVernut, &QPushButton::clicked, this, &frmVeiv::cmdVernut_Click);
+    connect(m_ui->cmdDelete, &QPushButton::clicked, this, &frmVeiv::cmdDelete_Click);
+}
+
+void frmVeiv::bindControls() {
+    Data1 = addData(QStringLiteral("Data1"), QStringLiteral("Rezultat"));
+    Data1->bind(m_ui->Label2, kNameField);
+    Data1->bind(m_ui->txtName, kNameField);
+    Data1->bind(m_ui->lblRes, kPercentField);
+    Data1->bind(m_ui->txtVss, kPercentField);
+    Data1->bind(m_ui->txtIndex, QStringLiteral("Код"));
+    for (int k = 0; k < 10; ++k)
+        Data1->bind(chOt[k], QStringLiteral("Вопрос %1").arg(k + 1));
+    m_grid = new ResultsGrid(*m_ui->DBGrid1, *Data1, *this);
+}
+
+void frmVeiv::controlsDestroyed() {
+    m_ui.reset();
+    Data1 = nullptr;
+    Timer1 = Timer2 = Timer3 = nullptr;
+    m_grid = nullptr;
+    lb = {};
+    chOt = {};
+}
+
+void frmVeiv::Form_Load() {
+    Timer1->setEnabled(true);
+    Timer2->setEnabled(true);
+    Timer3->setEnabled(false);
+    applyTeacherPowers();
+    ShowStudentView();
+}
+
+void frmVeiv::Form_Unload(int& cancel) {
+    (void)cancel;
+    participantCount = 0;
+    resultSum = 0;
+    m_walkPlace.reset();
+    m_teacherPowers = false; // the next opening grants them again, or not
+}
+
+std::int32_t frmVeiv::currentCode() const {
+    return kvz::wholeNumberIn(m_ui->txtIndex->text()).value_or(0);
+}
+
+void frmVeiv::Timer1_Timer() {
+    firstCode = currentCode();
+    m_walkPlace = Data1->Bookmark();
+    Timer1->setEnabled(false);
+    ShowAnswers();
+}
+
+void frmVeiv::ShowAnswers() {
+    // A percentage beyond the bar's range (typed in the grid) fills it or leaves it empty.
+    const double percent = std::clamp(kvz::leadingNumber(m_ui->lblRes->text()), 0.0, 100.0);
+    m_ui->ProgressBar1->setValue(kvz::roundToInt32(percent).value_or(0));
+    std::array<int, 10> answers{};
+    for (int k = 0; k < 10; ++k)
+        answers[k] = Value(chOt[k]);
+    for (int k = 0; k < 10; ++k) {
+        if (answers[k] == 1) {
+            lb[k]->setText(QStringLiteral("Ответ правильный"));
+            setForeColor(lb[k], kButtonText);
+        } else {
+            setForeColor(lb[k], kRed);
+            lb[k]->setText(QStringLiteral("Ответ неверный"));
+        }
+    }
+}
+
+void frmVeiv::Command1_Click() {
+    if (Timer1->Enabled())
+        return; // the first row is not noted yet
+    if (currentCode() == firstCode) {
+        m_ui->Command1->setEnabled(false);
+        return;
+    }
+    m_ui->Command2->setEnabled(true);
+    if (Data1->MovePrevious())
+        ShowAnswers();
+}
+
+void frmVeiv::Command2_Click() {
+    const std::optional<qint64> here = Data1->Bookmark();
+    if (!here)
+        return; // the row was just deleted: there is nowhere to step from
+    Data1->MoveLast();
+    const std::int32_t last = currentCode();
+    if (!Data1->setBookmark(*here))
+        return;
+    if (currentCode() == last) {
+        m_ui->Command2->setEnabled(false);
+        return;
+    }
+    m_ui->Command1->setEnabled(true);
+    if (Data1->MoveNext())
+        ShowAnswers();
+}
+
+void frmVeiv::cmdIzm_Click() {
+    ShowOverview();
+}
+
+void frmVeiv::cmdVernut_Click() {
+    ShowStudentView();
+}
+
+void frmVeiv::ShowOverview() {
+    applyLayout(true);
+}
+
+void frmVeiv::ShowStudentView() {
+    applyLayout(false);
+}
+
+// Both layout changes take the same steps in the same order; neither moves the current row.
+void frmVeiv::applyLayout(bool overview) {
+    const Layout& layout = overview ? kOverview : kStudentView;
+    for (QWidget* part : std::initializer_list<QWidget*>{m_ui->Label1, m_ui->Label2, m_ui->Label8,
+                                                         m_ui->Label25, m_ui->Frame1, m_ui->Frame2})
+        part->setVisible(!overview);
+    moveTo(m_ui->cmdOk, layout.ok);
+    moveTo(m_ui->Command1, layout.previous);
+    moveTo(m_ui->Command2, layout.next);
+    moveTo(m_ui->cmdIzm, layout.izm);
+    moveTo(m_ui->cmdVernut, layout.vernut);
+    widget()->setFixedSize(twips(layout.width - kFrameWidthTwips),
+                           twips(layout.height - kFrameHeightTwips));
+    m_ui->DBGrid1->setVisible(overview);
+    if (overview)
+        m_ui->DBGrid1->resize(twips(kGridWidth), twips(kGridHeight));
+    m_ui->cmdVernut->setVisible(overview);
+    m_ui->cmdIzm->setVisible(!overview);
+    CentreOnScreen(layout.width, layout.height);
+}
+
+// Half of what the screen leaves free, in twips, the remainder dropped.
+void frmVeiv::CentreOnScreen(int widthTwips, int heightTwips) {
+    const QSize screen = platform().ScreenSize();
+    const int left = (screen.width() * kTwipsPerPixel - widthTwips) / 2;
+    const int top = (screen.height() * kTwipsPerPixel - heightTwips) / 2;
+    widget()->move(twips(left), twips(top));
+    widget()->setProperty("placed", true); // placed here: showing it must not centre it again
+}
+
+void frmVeiv::cmdOk_Click() {
+    const bool backToEditor = m_teacherPowers;
+    Unload();
+    if (backToEditor)
+        forms().Show(kEditor);
+}
+
+// One step of the statistics walk: count the current row, then step to the next.
+void frmVeiv::Timer2_Timer() {
+    if (Timer1->Enabled())
+        return; // the first row is noted before the walk starts
+    if (!returnToWalkPlace())
+        return stopWalk();
+    const std::optional<std::int32_t> sum =
+        kvz::roundToInt32(double(resultSum) + kvz::leadingNumber(m_ui->txtVss->text()));
+    if (!sum) {
+        report(Status::failure(QStringLiteral("Сумма процентов всех участников не помещается в "
+                                              "целое число: статистика не подсчитана.")),
+               QStringLiteral("Статистика"));
+        if (isLoaded())
+            stopWalk();
+        return;
+    }
+    ++participantCount;
+    resultSum = *sum;
+    if (!Data1->MoveNext())
+        return stopWalk();
+    if (Data1->eof()) {
+        Data1->MoveFirst();
+        ShowStatistics();
+        return stopWalk();
+    }
+    m_walkPlace = Data1->Bookmark();
+}
+
+// The teacher may have stepped or picked another row since the last step.
+bool frmVeiv::returnToWalkPlace() {
+    if (!m_walkPlace || Data1->Bookmark() == m_walkPlace)
+        return true;
+    return Data1->setBookmark(*m_walkPlace);
+}
+
+void frmVeiv::stopWalk() {
+    Timer2->setEnabled(false);
+    m_walkPlace.reset();
+}
+
+void frmVeiv::ShowStatistics() {
+    const double average = double(resultSum) / participantCount;
+    m_ui->lblVsego->setText(QStringLiteral("Всего в тесте приняло участие ") +
+                            QString::number(participantCount) + QStringLiteral(" учащихся"));
+    m_ui->lblTest->setText(QStringLiteral("В среднем тест участниками выполнен на ") +
+                           QString::number(kvz::roundToInt32(average).value_or(0)) +
+                           QStringLiteral("%"));
+}
+
+void frmVeiv::cmdDelete_Click() {
+    if (!m_teacherPowers)
+        return;
+    const int answer = platform().MsgBox(
+        QStringLiteral("Внимание! Вы пытаетесь удалить всю информацию по участникам теста! Вы "
+                       "действительно хотите удалить все записи?"),
+        vbOKCancel + vbQuestion, QStringLiteral("Предупреждение"));
+    if (answer == vbOK && isLoaded())
+        Timer3->setEnabled(true);
+}
+
+// One step of delete-all: the last row goes, until the first row is the last; that one is
+// blanked instead.
+void frmVeiv::Timer3_Timer() {
+    if (Timer2->Enabled())
+        return; // waits for the statistics walk: both move the one cursor
+    if (!Data1->MoveLast()) {
+        Timer3->setEnabled(false);
+        return;
+    }
+    if (currentCode() != firstCode) {
+        if (!Data1->Delete())
+            Timer3->setEnabled(false);
+        return;
+    }
+    BlankFirstRecord();
+    platform().MsgBox(QStringLiteral("Все записи успешно удалены!"), vbOKOnly + vbExclamation,
+                      QStringLiteral("Удаление записей"));
+    if (isLoaded()) // the window may have been closed while the message was open
+        Timer3->setEnabled(false);
+}
+
+void frmVeiv::BlankFirstRecord() {
+    Data1->Edit();
+    for (QCheckBox* answer : chOt)
+        setValue(answer, 0);
+    m_ui->txtName->setText(QString());
+    Data1->Update();
+}
