@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <optional>
+
+// The test needs a row for every question number 1 to 10: it ends only on the row numbered 10
+// and files each outcome under its number.
+namespace QuestionNumbers {
+
+inline constexpr int kLast = 10;
+
+// The whole number a question number's text holds; empty when it is no 32-bit number.
+std::optional<int> read(const QString& text);
+
+struct Check {
+    bool readable = false; // false: the table could not be read (its record source says why)
+    QList<int> missing;    // numbers 1 to 10 that no row carries
+    bool complete() const { return readable && missing.isEmpty(); }
+};
+
+// Walks the question table of the database file.
+Check check(const QString& databasePath);
+
+// What to tell the student about the missing numbers.
+QString describeMissing(const QList<int>& missing);
+
+} // namespace QuestionNumbers

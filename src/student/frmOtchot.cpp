@@ -1,0 +1,93 @@
+#include "frmOtchot.h"
+
+#include "Controls.h"
+#include "DataControl.h"
+#include "Forms.h"
+#include "Numbers.h"
+#include "ui_frmOtchot.h"
+
+#include <algorithm>
+
+namespace {
+constexpr unsigned kRed = 0x000000FF;
+const QString kRight = QStringLiteral("Ответ правильный");
+const QString kWrong = QStringLiteral("Ответ неверный");
+} // namespace
+
+frmOtchot::frmOtchot(Forms& forms) : Form(forms, QStringLiteral("frmOtchot")) {}
+
+frmOtchot::~frmOtchot() = default;
+
+void frmOtchot::createControls(FormWidget& widget) {
+    m_ui = std::make_unique<Ui::frmOtchot>();
+    m_ui->setupUi(&widget);
+    setClientSize(5700, 4080);
+    widget.setWindowIcon(QIcon(QStringLiteral(":/kvz.png")));
+    m_data1 = addData(QStringLiteral("Data1"), QStringLiteral("Rezultat"));
+    m_data1->bind(m_ui->Label2, QStringLiteral("Фамилия, Имя, Отчество"));
+    m_data1->bind(m_ui->lblRes, QStringLiteral("Результат выполнения"));
+    for (int i = 0; i < kQuestions; ++i)
+        m_data1->bind(outcomeBoxes()[i], QStringLiteral("Вопрос %1").arg(i + 1));
+    addTimer(QStringLiteral("Timer1"), 100, true, [this] { Timer1_Timer(); });
+    connect(m_ui->cmdOk, &QPushButton::clicked, this, &frmOtchot::cmdOk_Click);
+    m_ui->cmdOk->setFocus();
+}
+
+void frmOtchot::controlsDestroyed() {
+    m_ui.reset();
+    m_data1 = nullptr;
+}
+
+std::array<QCheckBox*, frmOtchot::kQuestions> frmOtchot::outcomeBoxes() const {
+    return {m_ui->chOt1, m_ui->chOt2, m_ui->chOt3, m_ui->chOt4, m_ui->chOt5,
+            m_ui->chOt6, m_ui->chOt7, m_ui->chOt8, m_ui->chOt9, m_ui->chOt10};
+}
+
+std::array<QLabel*, frmOtchot::kQuestions> frmOtchot::outcomeLabels() const {
+    return {m_ui->lb1, m_ui->lb2, m_ui->lb3, m_ui->lb4, m_ui->lb5,
+            m_ui->lb6, m_ui->lb7, m_ui->lb8, m_ui->lb9, m_ui->lb10};
+}
+
+void frmOtchot::Form_Load() {
+    platform().Beep();
+}
+
+// Shows the last row as stored now: the test window stores the student's outcomes there.
+void frmOtchot::Timer1_Timer() {
+    m_data1->MoveLast();
+    // A percentage outside the bar's range fills it to the nearer end.
+    const int percent = kvz::wholeNumberIn(m_ui->lblRes->text()).value_or(0);
+    m_ui->ProgressBar1->setValue(std::clamp(percent, 0, 100));
+    std::array<int, kQuestions> values{};
+    for (int i = 0; i < kQuestions; ++i)
+        values[i] = Value(outcomeBoxes()[i]);
+    for (int i = 0; i < kQuestions; ++i) {
+        QLabel* label = outcomeLabels()[i];
+        if (values[i] == 1) {
+            label->setText(kRight);
+        } else {
+            setForeColor(label, kRed);
+            label->setText(kWrong);
+        }
+    }
+}
+
+void frmOtchot::cmdOk_Click() {
+    Hide();
+    platform().MsgBox(QStringLiteral("Тест закончен!"), vbOKOnly + vbInformation,
+                      QStringLiteral("Сообщение"));
+    startPusk();
+    forms().End();
+}
+
+void frmOtchot::startPusk() {
+    const QString error = platform().Shell(QStringLiteral("pusk.exe"), vbNormalFocus);
+    if (!error.isEmpty())
+        platform().MsgBox(error + QStringLiteral("\nПрограмма теста будет закрыта."),
+                          vbOKOnly + vbCritical, QStringLiteral("Сообщение"));
+}
+
+void frmOtchot::Form_Unload(int& cancel) {
+    (void)cancel;
+    forms().End();
+}

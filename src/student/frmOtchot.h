@@ -1,0 +1,43 @@
+#pragma once
+
+#include "Form.h"
+
+#include <array>
+#include <memory>
+
+namespace Ui {
+class frmOtchot;
+}
+class DataControl;
+class QCheckBox;
+class QLabel;
+
+// The result screen: shows the last row of Rezultat, re-read on every tick, and ends the
+// program.
+class frmOtchot : public Form {
+    Q_OBJECT
+public:
+    static constexpr int kQuestions = 10;
+
+    explicit frmOtchot(Forms& forms);
+    ~frmOtchot() override;
+
+    Ui::frmOtchot* ui() const { return m_ui.get(); }
+
+protected:
+    void createControls(FormWidget& widget) override;
+    void Form_Load() override;
+    void Form_Unload(int& cancel) override;
+    void controlsDestroyed() override;
+
+private:
+    void Timer1_Timer();
+    void cmdOk_Click();
+    void startPusk();
+
+    std::array<QCheckBox*, kQuestions> outcomeBoxes() const;
+    std::array<QLabel*, kQuestions> outcomeLabels() const;
+
+    std::unique_ptr<Ui::frmOtchot> m_ui;
+    DataControl* m_data1 = nullptr;
+};

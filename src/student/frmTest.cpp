@@ -1,0 +1,168 @@
+#include "frmTest.h"
+
+#include "Controls.h"
+#include "DataControl.h"
+#include "Forms.h"
+#include "Numbers.h"
+#include "QuestionNumbers.h"
+#include "mdF.h"
+#include "ui_frmTest.h"
+
+#include <numeric>
+
+namespace {
+const QString kAttention = QStringLiteral("Внимание!");
+
+int sum(const auto& values) {
+    return std::accumulate(values.begin(), values.end(), 0);
+}
+} // namespace
+
+frmTest::frmTest(Forms& forms) : Form(forms, QStringLiteral("frmTest")) {}
+
+frmTest::~frmTest() = default;
+
+void frmTest::createControls(FormWidget& widget) {
+    m_ui = std::make_unique<Ui::frmTest>();
+    m_ui->setupUi(&widget);
+    setClientSize(7305, 4800);
+    widget.setWindowIcon(QIcon(QStringLiteral(":/kvz.png")));
+    bindControls();
+    addTimer(QStringLiteral("Timer1"), 100, true, [this] { Timer1_Timer(); });
+    connect(m_ui->cmdNext, &QPushButton::clicked, this, &frmTest::cmdNext_Click);
+    m_ui->cmdNext->setFocus();
+}
+
+void frmTest::bindControls() {
+    m_data1 = addData(QStringLiteral("Data1"), QStringLiteral("Zadanie"));
+    m_data1->bind(m_ui->Text1, QStringLiteral("Text_Zadan"));
+    m_data1->bind(m_ui->Label8, QStringLiteral("Numer"));
+    m_data1->bind(m_ui->txtNomer, QStringLiteral("Numer"));
+    const std::array<QLabel*, 4> options{m_ui->Label1, m_ui->Label2, m_ui->Label3, m_ui->Label4};
+    for (int i = 0; i < 4; ++i) {
+        m_data1->bind(options[i], QStringLiteral("Otvet_%1").arg(i + 1));
+        m_data1->bind(keys()[i], QStringLiteral("Rezult_%1").arg(i + 1));
+    }
+    m_data2 = addData(QStringLiteral("Data2"), QStringLiteral("Rezultat"));
+    m_data2->bind(m_ui->txtImya, QStringLiteral("Фамилия, Имя, Отчество"));
+    m_data2->bind(m_ui->txtProcent, QStringLiteral("Результат выполнения"));
+    for (int i = 0; i < kQuestions; ++i)
+        m_data2->bind(outcomeBoxes()[i], QStringLiteral("Вопрос %1").arg(i + 1));
+}
+
+void frmTest::controlsDestroyed() {
+    m_ui.reset();
+    m_data1 = nullptr;
+    m_data2 = nullptr;
+}
+
+std::array<QCheckBox*, 4> frmTest::picks() const {
+    return {m_ui->Check1, m_ui->Check2, m_ui->Check3, m_ui->Check4};
+}
+
+std::array<QCheckBox*, 4> frmTest::keys() const {
+    return {m_ui->chIst1, m_ui->chIst2, m_ui->chIst3, m_ui->chIst4};
+}
+
+std::array<QCheckBox*, frmTest::kQuestions> frmTest::outcomeBoxes() const {
+    return {m_ui->chOtv1, m_ui->chOtv2, m_ui->chOtv3, m_ui->chOtv4, m_ui->chOtv5,
+            m_ui->chOtv6, m_ui->chOtv7, m_ui->chOtv8, m_ui->chOtv9, m_ui->chOtv10};
+}
+
+void frmTest::Form_Load() {
+    mdF::LoadTitle();
+    const QuestionNumbers::Check questions = QuestionNumbers::check(forms().databasePath());
+    m_questionsComplete = questions.complete();
+    if (questions.readable && !questions.missing.isEmpty())
+        platform().MsgBox(QuestionNumbers::describeMissing(questions.missing),
+                          vbOKOnly + vbExclamation, kAttention);
+}
+
+// Keeps the student's row current: stores what FinishTest set, and shows the name.
+void frmTest::Timer1_Timer() {
+    m_data2->MoveLast();
+    setCaption(mdF::TestTitle + QStringLiteral(" Режим пользователя. (") + m_ui->txtImya->text() +
+               QStringLiteral(")"));
+}
+
+void frmTest::cmdNext_Click() {
+    const auto picked = picks();
+    if (std::all_of(picked.begin(), picked.end(), [](QCheckBox* box) { return Value(box) == 0; })) {
+        platform().MsgBox(QStringLiteral("Вы не выбрали ни одного из предложенных вариантов! "
+                                         "Прочтите внимательно вопрос и постарайтесь ответить "
+                                         "правильно."),
+                          vbOKOnly + vbExclamation, kAttention);
+        return;
+    }
+    RecordAnswer();
+    ClearChecks();
+    nextQuestion();
+}
+
+// The last question stays on screen once the table ends.
+void frmTest::nextQuestion() {
+    if (m_data1->eof()) // no question at all
+        return;
+    m_data1->MoveNext();
+    if (m_data1->eof())
+        m_data1->MovePrevious();
+}
+
+void frmTest::RecordAnswer() {
+    m_questionNo = QuestionNumbers::read(m_ui->txtNomer->text()).value_or(0);
+    if (m_questionNo < 1 || m_questionNo > kQuestions)
+        return;
+    CheckAnswer();
+    m_outcome[m_questionNo - 1] = m_answerOk;
+    if (m_questionNo == kQuestions) {
+        FinishTest();
+        Hide();
+    }
+}
+
+// Right only when exactly the options of the key are ticked, and the key has at least one.
+void frmTest::CheckAnswer() {
+    for (int i = 0; i < 4; ++i) {
+        m_pick[i] = Value(picks()[i]);
+        m_key[i] = Value(keys()[i]);
+        m_match[i] = m_pick[i] > 0 && m_key[i] > 0 && m_pick[i] == m_key[i] ? 1 : 0;
+    }
+    m_matchCount = sum(m_match);
+    m_keyCount = sum(m_key);
+    m_pickCount = sum(m_pick);
+    m_answerOk = m_matchCount == m_keyCount && m_keyCount == m_pickCount && m_matchCount > 0 &&
+                         m_keyCount > 0
+                     ? 1
+                     : 0;
+}
+
+void frmTest::FinishTest() {
+    m_data2->MoveLast();
+    for (int i = 0; i < kQuestions; ++i)
+        setValue(outcomeBoxes()[i], m_outcome[i]);
+    const double percent = double(sum(m_outcome)) / kQuestions * 100;
+    m_ui->txtProcent->setText(QString::number(kvz::roundToInt32(percent).value_or(0)));
+    // Stored now rather than on the next tick, so that no way of ending the program loses them.
+    m_data2->MoveLast();
+    forms().Show(QStringLiteral("frmOtchot"));
+}
+
+void frmTest::ClearChecks() {
+    for (QCheckBox* box : picks())
+        setValue(box, 0);
+}
+
+void frmTest::Form_Unload(int& cancel) {
+    if (!m_questionsComplete) // the student was told the test cannot run as it should
+        return;
+    const std::optional<int> n = QuestionNumbers::read(m_ui->txtNomer->text());
+    if (n && *n < kQuestions) {
+        platform().MsgBox(QStringLiteral("Вы не на все вопросы ответили! Вам осталось ") +
+                              QString::number(kQuestions - *n) + QStringLiteral(" вопросов"),
+                          vbOKOnly + vbExclamation, kAttention);
+        cancel = 1;
+    } else if (n == kQuestions) {
+        cancel = 1;
+        RecordAnswer();
+    }
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+// What every test of the student's windows needs: a temporary database, the platform double,
+// the windows, and ways to reach controls and timers by name.
+#include "Controls.h"
+#include "Form.h"
+#include "FormTimer.h"
+#include "Forms.h"
+#include "ScriptedPlatform.h"
+#include "StartupForms.h"
+#include "StudentForms.h"
+#include "TestDatabase.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFont>
+#include <QPushButton>
+#include <QStringList>
+#include <QTest>
+
+struct StudentRun {
+    explicit StudentRun(const QString& sql = {}) : db(sql) {
+        registerStartupForms(forms);
+        registerStudentForms(forms);
+    }
+
+    Form& form(const QString& name) const { return *forms.find(name); }
+
+    template <class T = QWidget> T* control(const QString& formName, const QString& name) const {
+        T* found = form(formName).widget()->findChild<T*>(name);
+        if (!found)
+            qFatal("%s has no control %s", qPrintable(formName), qPrintable(name));
+        return found;
+    }
+
+    FormTimer* timer(const QString& formName) const {
+        return control<FormTimer>(formName, QStringLiteral("Timer1"));
+    }
+    void tick(const QString& formName) const { timer(formName)->fire(); }
+
+    // Names of Rezultat in natural order; NULL reads as a null QVariant.
+    QVariantList names() const {
+        QVariantList values;
+        for (const QVariant& name : db.column(
+                 QStringLiteral("SELECT \"Фамилия, Имя, Отчество\" FROM Rezultat ORDER BY rowid")))
+            values << (name.isNull() ? QVariant() : name);
+        return values;
+    }
+
+    // The ten stored flags of the last row as "1"/"0" characters.
+    QString lastFlags() const {
+        QStringList parts;
+        for (int i = 1; i <= 10; ++i)
+            parts << QStringLiteral("(\"Вопрос %1\" <> 0)").arg(i);
+        return db
+            .scalar(QStringLiteral("SELECT %1 FROM Rezultat ORDER BY rowid DESC LIMIT 1")
+                        .arg(parts.join(QStringLiteral(" || "))))
+            .toString();
+    }
+
+    QVariant lastPercent() const {
+        return db.scalar(QStringLiteral(
+            "SELECT \"Результат выполнения\" FROM Rezultat ORDER BY rowid DESC LIMIT 1"));
+    }
+
+    TestDatabase db;
+    ScriptedPlatform platform;
+    Forms forms{platform, db.path()};
+};
+
+// The fonts the windows name, as the program substitutes them.
+inline void substituteFonts() {
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+    QFont::insertSubstitution(QStringLiteral("MS Serif"), QStringLiteral("Liberation Serif"));
+    QApplication::setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+}
+
+// A question table of the given numbers in this order; the key of every question is option 1.
+inline QString questionsNumbered(const QList<int>& numbers) {
+    QString sql = QStringLiteral("DELETE FROM Zadanie;");
+    for (int n : numbers)
+        sql += QStringLiteral("INSERT INTO Zadanie VALUES (%1, 'Вопрос номер %1', 'Первый', "
+                              "'Второй', 'Третий', 'Четвёртый', -1, 0, 0, 0);")
+                   .arg(n);
+    return sql;
+}
+
+// Ticks the student's boxes as the pattern says ("1010": options 1 and 3) and presses "Далее >>".
+inline void answer(const StudentRun& run, const QString& ticks) {
+    for (int i = 0; i < 4; ++i)
+        setValue(
+            run.control<QCheckBox>(QStringLiteral("frmTest"), QStringLiteral("Check%1").arg(i + 1)),
+            ticks.at(i) == u'1' ? 1 : 0);
+    run.control<QPushButton>(QStringLiteral("frmTest"), QStringLiteral("cmdNext"))->click();
+}

@@ -1,0 +1,280 @@
+// The test runner: scoring, filing outcomes by question number, the percentage, and the rules
+// for closing the window.
+#include "StudentRun.h"
+#include "frmTest.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+
+const QString kTest = QStringLiteral("frmTest");
+const QString kRight = QStringLiteral("1000"); // every key of questionsNumbered is option 1
+const QString kWrong = QStringLiteral("0100");
+
+QList<int> oneToTen() {
+    return {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+}
+
+QString currentNumber(const StudentRun& run) {
+    return run.control<QLineEdit>(kTest, QStringLiteral("txtNomer"))->text();
+}
+
+// Answers in table order, 'R' right and 'W' wrong, as long as the test window is visible.
+void answerAll(StudentRun& run, const QString& plan) {
+    for (QChar step : plan) {
+        QVERIFY2(run.form(kTest).isVisible(), "the test ended before the plan did");
+        answer(run, step == u'R' ? kRight : kWrong);
+    }
+}
+
+} // namespace
+
+class tst_frmTest : public QObject {
+    Q_OBJECT
+private slots:
+    void scoring_data();
+    void scoring();
+    void outcomesFiledByNumber_data();
+    void outcomesFiledByNumber();
+    void nothingTickedIsRefused();
+    void lastQuestionStaysOnScreen();
+    void captionShowsStudentAfterTick();
+    void closing_data();
+    void closing();
+    void closingAboveTenCloses();
+    void incompleteQuestionTable_data();
+    void incompleteQuestionTable();
+};
+
+void tst_frmTest::scoring_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("ticked");
+    QTest::addColumn<int>("answerOk");
+
+    QTest::newRow("one of one") << "1000"
+                                << "1000" << 1;
+    QTest::newRow("two of two") << "1010"
+                                << "1010" << 1;
+    QTest::newRow("too few") << "1010"
+                             << "1000" << 0;
+    QTest::newRow("too many") << "1000"
+                              << "1100" << 0;
+    QTest::newRow("all four") << "1111"
+                              << "1111" << 1;
+    QTest::newRow("three of four") << "1111"
+                                   << "1110" << 0;
+    QTest::newRow("other option") << "0001"
+                                  << "1000" << 0;
+    QTest::newRow("last two") << "0011"
+                              << "0011" << 1;
+    QTest::newRow("empty key, one ticked") << "0000"
+                                           << "1000" << 0;
+    QTest::newRow("empty key, all ticked") << "0000"
+                                           << "1111" << 0;
+}
+
+void tst_frmTest::scoring() {
+    QFETCH(QString, key);
+    QFETCH(QString, ticked);
+    QFETCH(int, answerOk);
+    StudentRun run;
+    run.db.exec(QStringLiteral("UPDATE Zadanie SET Rezult_1 = %1, Rezult_2 = %2, Rezult_3 = %3, "
+                               "Rezult_4 = %4 WHERE Numer = 1")
+                    .arg(-key[0].digitValue())
+                    .arg(-key[1].digitValue())
+                    .arg(-key[2].digitValue())
+                    .arg(-key[3].digitValue()));
+    run.forms.Show(kTest);
+
+    answer(run, ticked);
+
+    const frmTest& test = run.forms.get<frmTest>(kTest);
+    QCOMPARE(test.answerOk(), answerOk);
+    QCOMPARE(test.outcome(1), answerOk);
+    QCOMPARE(currentNumber(run), QStringLiteral("2"));
+    for (int i = 1; i <= 4; ++i)
+        QCOMPARE(Value(run.control<QCheckBox>(kTest, QStringLiteral("Check%1").arg(i))), 0);
+}
+
+// The stored row is read right after the last answer, before any tick of the test window's
+// timer: the outcomes must already be in the table.
+void tst_frmTest::outcomesFiledByNumber_data() {
+    QTest::addColumn<QList<int>>("numbers");
+    QTest::addColumn<QString>("plan");
+    QTest::addColumn<QString>("flags");
+    QTest::addColumn<int>("percent");
+
+    QTest::newRow("none right") << oneToTen() << "WWWWWWWWWW"
+                                << "0000000000" << 0;
+    QTest::newRow("three right") << oneToTen() << "RWWRWWWWWR"
+                                 << "1001000001" << 30;
+    QTest::newRow("all right") << oneToTen() << "RRRRRRRRRR"
+                               << "1111111111" << 100;
+    QTest::newRow("ordered 2, 1, 3...") << QList<int>{2, 1, 3, 4, 5, 6, 7, 8, 9, 10} << "RWWWWWWWWW"
+                                        << "0100000000" << 10;
+    QTest::newRow("ten in the middle, rest never shown")
+        << QList<int>{1, 2, 3, 10, 4, 5, 6, 7, 8, 9} << "RRRR"
+        << "1110000001" << 40;
+    QTest::newRow("repeated number, later wrong overwrites")
+        << QList<int>{1, 2, 2, 3, 4, 5, 6, 7, 8, 9, 10} << "RRWWWWWWWWW"
+        << "1000000000" << 10;
+    QTest::newRow("repeated number, later right overwrites")
+        << QList<int>{1, 2, 2, 3, 4, 5, 6, 7, 8, 9, 10} << "RWRWWWWWWWW"
+        << "1100000000" << 20;
+}
+
+void tst_frmTest::outcomesFiledByNumber() {
+    QFETCH(QList<int>, numbers);
+    QFETCH(QString, plan);
+    QFETCH(QString, flags);
+    QFETCH(int, percent);
+    StudentRun run(questionsNumbered(numbers));
+    run.forms.Show(kTest);
+
+    answerAll(run, plan);
+
+    QCOMPARE(run.lastFlags(), flags);
+    QCOMPARE(run.lastPercent().toInt(), percent);
+    QVERIFY(run.forms.isLoaded(kTest));
+    QVERIFY(!run.form(kTest).isVisible());
+    QVERIFY(run.form(QStringLiteral("frmOtchot")).isVisible());
+    QVERIFY(run.platform.messages.isEmpty());
+}
+
+void tst_frmTest::nothingTickedIsRefused() {
+    StudentRun run;
+    run.forms.Show(kTest);
+    answer(run, kRight);
+    QCOMPARE(currentNumber(run), QStringLiteral("2"));
+
+    answer(run, QStringLiteral("0000"));
+
+    QCOMPARE(run.platform.messages.size(), 1);
+    QCOMPARE(run.platform.messages[0].text,
+             QStringLiteral("Вы не выбрали ни одного из предложенных вариантов! Прочтите "
+                            "внимательно вопрос и постарайтесь ответить правильно."));
+    QCOMPARE(run.platform.messages[0].title, QStringLiteral("Внимание!"));
+    QCOMPARE(run.platform.messages[0].style, 48);
+    QCOMPARE(currentNumber(run), QStringLiteral("2"));
+    QCOMPARE(run.forms.get<frmTest>(kTest).outcome(2), 0);
+}
+
+void tst_frmTest::lastQuestionStaysOnScreen() {
+    StudentRun run(questionsNumbered({1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    run.forms.Show(kTest);
+    answerAll(run, QStringLiteral("WWWWWWWW"));
+
+    answer(run, kRight); // 9, the last row
+    QCOMPARE(currentNumber(run), QStringLiteral("9"));
+    QCOMPARE(run.forms.get<frmTest>(kTest).outcome(9), 1);
+    answer(run, kWrong); // 9 again: scored again
+    QCOMPARE(currentNumber(run), QStringLiteral("9"));
+    QCOMPARE(run.forms.get<frmTest>(kTest).outcome(9), 0);
+    QCOMPARE(run.control<QLabel>(kTest, QStringLiteral("Label8"))->text(), QStringLiteral("9"));
+    QVERIFY(run.form(kTest).isVisible());
+}
+
+void tst_frmTest::captionShowsStudentAfterTick() {
+    StudentRun run;
+    run.db.setResults({QStringLiteral("'Первая', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, NULL")});
+    run.forms.Show(kTest);
+    QCOMPARE(run.form(kTest).caption(), QStringLiteral("Тест КВЗ. Режим пользователя"));
+    // A row stored by another window after this one opened is the student's.
+    run.db.exec(
+        QStringLiteral("INSERT INTO Rezultat (\"Фамилия, Имя, Отчество\") VALUES ('Петров Пётр')"));
+
+    run.tick(kTest);
+
+    QCOMPARE(run.form(kTest).caption(),
+             QStringLiteral("Тест КВЗ Режим пользователя. (Петров Пётр)"));
+}
+
+// answered: questions scored before the close; ticks: the boxes at the close.
+void tst_frmTest::closing_data() {
+    QTest::addColumn<int>("answered");
+    QTest::addColumn<QString>("ticks");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("flags");
+
+    const QString none = QStringLiteral("-");
+    QTest::newRow("on question 1")
+        << 0 << kRight << "Вы не на все вопросы ответили! Вам осталось 9 вопросов" << none;
+    QTest::newRow("on question 3")
+        << 2 << kRight << "Вы не на все вопросы ответили! Вам осталось 7 вопросов" << none;
+    QTest::newRow("on question 10, right ticks") << 9 << kRight << QString() << "1111111111";
+    QTest::newRow("on question 10, nothing ticked") << 9 << "0000" << QString() << "1111111110";
+}
+
+void tst_frmTest::closing() {
+    QFETCH(int, answered);
+    QFETCH(QString, ticks);
+    QFETCH(QString, message);
+    QFETCH(QString, flags);
+    StudentRun run(questionsNumbered(oneToTen()));
+    run.forms.Show(kTest);
+    answerAll(run, QString(answered, u'R'));
+    for (int i = 0; i < 4; ++i)
+        setValue(run.control<QCheckBox>(kTest, QStringLiteral("Check%1").arg(i + 1)),
+                 ticks.at(i) == u'1' ? 1 : 0);
+
+    QVERIFY(!run.form(kTest).widget()->close());
+
+    QVERIFY(run.forms.isLoaded(kTest));
+    QCOMPARE(run.platform.quits, 0);
+    if (message.isEmpty()) {
+        QVERIFY(run.platform.messages.isEmpty());
+        QVERIFY(!run.form(kTest).isVisible());
+        QVERIFY(run.form(QStringLiteral("frmOtchot")).isVisible());
+        QCOMPARE(run.lastFlags(), flags);
+    } else {
+        QCOMPARE(run.platform.messages.size(), 1);
+        QCOMPARE(run.platform.messages[0].text, message);
+        QCOMPARE(run.platform.messages[0].title, QStringLiteral("Внимание!"));
+        QCOMPARE(run.platform.messages[0].style, 48);
+        QVERIFY(run.form(kTest).isVisible());
+        QVERIFY(!run.forms.isLoaded(QStringLiteral("frmOtchot")));
+        QCOMPARE(run.lastFlags(), QStringLiteral("0000000000"));
+    }
+}
+
+void tst_frmTest::closingAboveTenCloses() {
+    StudentRun run(questionsNumbered({11, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    run.forms.Show(kTest);
+
+    QVERIFY(run.form(kTest).widget()->close());
+
+    QVERIFY(!run.forms.isLoaded(kTest));
+    QCOMPARE(run.platform.quits, 1);
+    QVERIFY(run.platform.messages.isEmpty());
+}
+
+// A table without all the numbers 1 to 10 is reported on opening, and the window can always
+// be closed, so the student is never kept in a test that cannot end.
+void tst_frmTest::incompleteQuestionTable_data() {
+    QTest::addColumn<QList<int>>("numbers");
+    QTest::addColumn<QString>("missing");
+
+    QTest::newRow("no question 10") << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9} << "10";
+    QTest::newRow("two gaps") << QList<int>{1, 2, 4, 6, 7, 8, 9, 10} << "3, 5";
+    QTest::newRow("empty table") << QList<int>{} << "1, 2, 3, 4, 5, 6, 7, 8, 9, 10";
+}
+
+void tst_frmTest::incompleteQuestionTable() {
+    QFETCH(QList<int>, numbers);
+    QFETCH(QString, missing);
+    StudentRun run(questionsNumbered(numbers));
+    run.forms.Show(kTest);
+
+    QCOMPARE(run.platform.messages.size(), 1);
+    QVERIFY2(run.platform.messages[0].text.contains(QStringLiteral("номерами: %1.").arg(missing)),
+             qPrintable(run.platform.messages[0].text));
+    answer(run, kRight); // whatever the table holds, an answer never fails
+    QCOMPARE(run.platform.messages.size(), 1);
+
+    QVERIFY(run.form(kTest).widget()->close());
+    QCOMPARE(run.platform.quits, 1);
+}
+
+QTEST_MAIN(tst_frmTest)
+#include "tst_frmTest.moc"
