@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QIcon>
 
 #ifndef KVZ_DATABASE_PATH
 #error "KVZ_DATABASE_PATH names the fixed database file"
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
     QtPlatform platform({QCoreApplication::applicationDirPath(), QStringLiteral(KVZ_DATA_DIR)});
     Forms forms(platform, QString::fromUtf8(KVZ_DATABASE_PATH));
     registerStartupForms(forms);
+    app.setWindowIcon(QIcon(QStringLiteral(":/kvz.png")));
     registerStudentForms(forms);
     registerTeacherForms(forms);
     forms.Show(QStringLiteral("frmStart"));
