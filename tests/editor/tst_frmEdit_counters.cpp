@@ -1,0 +1,215 @@
+#include "Program.h"
+#include "frmEdit.h"
+#include "ui_frmEdit.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+namespace {
+
+// One counted box seen the same way whether it is the question or an answer.
+struct Counted {
+    QWidget* box;
+    QLabel* counter;
+    int limit;
+
+    QString text() const {
+        if (auto* line = qobject_cast<QLineEdit*>(box))
+            return line->text();
+        return static_cast<QPlainTextEdit*>(box)->toPlainText();
+    }
+    void setText(const QString& text) const {
+        if (auto* line = qobject_cast<QLineEdit*>(box))
+            line->setText(text);
+        else
+            static_cast<QPlainTextEdit*>(box)->setPlainText(text);
+    }
+    int caret() const {
+        if (auto* line = qobject_cast<QLineEdit*>(box))
+            return line->cursorPosition();
+        return static_cast<QPlainTextEdit*>(box)->textCursor().position();
+    }
+    void setCaret(int position) const {
+        if (auto* line = qobject_cast<QLineEdit*>(box))
+            return line->setCursorPosition(position);
+        auto* plain = static_cast<QPlainTextEdit*>(box);
+        QTextCursor cursor = plain->textCursor();
+        cursor.setPosition(position);
+        plain->setTextCursor(cursor);
+    }
+    QString selected() const {
+        if (auto* line = qobject_cast<QLineEdit*>(box))
+            return line->selectedText();
+        return static_cast<QPlainTextEdit*>(box)->textCursor().selectedText();
+    }
+    // Where keys and clicks go: the text area of a multi-line box is its viewport.
+    QWidget* surface() const {
+        if (auto* plain = qobject_cast<QPlainTextEdit*>(box))
+            return plain->viewport();
+        return box;
+    }
+};
+
+Counted counted(const frmEdit& edit, const QString& name) {
+    const Ui::frmEdit& ui = *edit.ui();
+    const std::map<QString, Counted> boxes{{"txtVopros", {ui.txtVopros, ui.lblSimvol, 255}},
+                                           {"txtOtvet1", {ui.txtOtvet1, ui.lblOtv1, 64}},
+                                           {"txtOtvet2", {ui.txtOtvet2, ui.lblOtv2, 64}},
+                                           {"txtOtvet3", {ui.txtOtvet3, ui.lblOtv3, 64}},
+                                           {"txtOtvet4", {ui.txtOtvet4, ui.lblOtv4, 64}}};
+    return boxes.at(name);
+}
+
+void addBoxRows() {
+    QTest::addColumn<QString>("box");
+    for (const char* name : {"txtVopros", "txtOtvet1", "txtOtvet2", "txtOtvet3", "txtOtvet4"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+frmEdit& openEditor(Program& program) {
+    return program.showActive<frmEdit>(QStringLiteral("frmEdit"));
+}
+
+// Types a key at the end of the text, as after a click there.
+void typeAtEnd(const Counted& c, char key) {
+    c.box->setFocus();
+    QCoreApplication::processEvents();
+    c.setCaret(int(c.text().size()));
+    QTest::keyClick(c.box, key);
+}
+
+} // namespace
+
+class tst_frmEdit_counters : public QObject {
+    Q_OBJECT
+private slots:
+    void emptyBoxShowsItsLimit_data() { addBoxRows(); }
+    void emptyBoxShowsItsLimit();
+    void characterBeyondTheLimitIsCut_data() { addBoxRows(); }
+    void characterBeyondTheLimitIsCut();
+    void pasteIsCutWithCaretAtTheEnd_data() { addBoxRows(); }
+    void pasteIsCutWithCaretAtTheEnd();
+    void typingInTheMiddleSendsTheCaretToTheEnd_data() { addBoxRows(); }
+    void typingInTheMiddleSendsTheCaretToTheEnd();
+    void overlongStoredTextIsCutOnLoadAndWritten();
+    void focusSelectsTheWholeText_data();
+    void focusSelectsTheWholeText();
+};
+
+void tst_frmEdit_counters::emptyBoxShowsItsLimit() {
+    QFETCH(QString, box);
+    Program program;
+    const Counted c = counted(openEditor(program), box);
+    QCOMPARE(c.counter->text(), QString::number(c.limit - c.text().size()));
+
+    c.setText(QString());
+
+    QCOMPARE(c.counter->text(), QString::number(c.limit));
+}
+
+void tst_frmEdit_counters::characterBeyondTheLimitIsCut() {
+    QFETCH(QString, box);
+    Program program;
+    const Counted c = counted(openEditor(program), box);
+    c.setText(QString(c.limit - 1, u'ж'));
+
+    typeAtEnd(c, 'a');
+    QCOMPARE(c.counter->text(), QStringLiteral("0"));
+    typeAtEnd(c, 'b');
+
+    QCOMPARE(c.text(), QString(c.limit - 1, u'ж') + u'a');
+    QCOMPARE(c.counter->text(), QStringLiteral("0"));
+    QCOMPARE(c.caret(), c.limit);
+}
+
+void tst_frmEdit_counters::pasteIsCutWithCaretAtTheEnd() {
+    QFETCH(QString, box);
+    Program program;
+    const Counted c = counted(openEditor(program), box);
+    QString pasted;
+    for (int i = 0; i < 300; ++i)
+        pasted += QChar(u'а' + i % 32);
+    c.setText(QString());
+    QGuiApplication::clipboard()->setText(pasted);
+
+    c.box->setFocus();
+    QTest::keyClick(c.box, Qt::Key_V, Qt::ControlModifier);
+
+    QCOMPARE(c.text(), pasted.left(c.limit));
+    QCOMPARE(c.counter->text(), QStringLiteral("0"));
+    QCOMPARE(c.caret(), c.limit);
+    QCOMPARE(c.selected(), QString());
+}
+
+void tst_frmEdit_counters::typingInTheMiddleSendsTheCaretToTheEnd() {
+    QFETCH(QString, box);
+    Program program;
+    const Counted c = counted(openEditor(program), box);
+    c.setText(QStringLiteral("абвгде"));
+    c.box->setFocus();
+    QCoreApplication::processEvents();
+    c.setCaret(3);
+
+    QTest::keyClick(c.box, 'x');
+
+    QCOMPARE(c.text(), QStringLiteral("абвxгде"));
+    QCOMPARE(c.caret(), 7);
+    QCOMPARE(c.counter->text(), QString::number(c.limit - 7));
+}
+
+void tst_frmEdit_counters::overlongStoredTextIsCutOnLoadAndWritten() {
+    const QString question = QString(300, u'в');
+    const QString answer = QString(70, u'о');
+    Program program(QStringLiteral("UPDATE Zadanie SET Text_Zadan = '%1', Otvet_2 = '%2' "
+                                   "WHERE Numer = 2;")
+                        .arg(question, answer));
+    frmEdit& edit = openEditor(program);
+
+    edit.ui()->Command2->click();
+    QCOMPARE(edit.ui()->txtVopros->toPlainText(), question.left(255));
+    QCOMPARE(edit.ui()->lblSimvol->text(), QStringLiteral("0"));
+    QCOMPARE(edit.ui()->txtOtvet2->text(), answer.left(64));
+    QCOMPARE(edit.ui()->lblOtv2->text(), QStringLiteral("0"));
+    edit.ui()->Command1->click();
+
+    QCOMPARE(program.db.scalar("SELECT Text_Zadan FROM Zadanie WHERE Numer = 2").toString(),
+             question.left(255));
+    QCOMPARE(program.db.scalar("SELECT Otvet_2 FROM Zadanie WHERE Numer = 2").toString(),
+             answer.left(64));
+}
+
+void tst_frmEdit_counters::focusSelectsTheWholeText_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<bool>("byMouse");
+    QTest::newRow("Tab into an answer") << "txtOtvet1" << false;
+    QTest::newRow("click into an answer") << "txtOtvet3" << true;
+    QTest::newRow("click into the question") << "txtVopros" << true;
+}
+
+void tst_frmEdit_counters::focusSelectsTheWholeText() {
+    QFETCH(QString, box);
+    QFETCH(bool, byMouse);
+    Program program;
+    frmEdit& edit = openEditor(program);
+    const Counted c = counted(edit, box);
+    QWidget* before = c.box == edit.ui()->txtVopros ? static_cast<QWidget*>(edit.ui()->txtOtvet4)
+                                                    : edit.ui()->txtVopros;
+    before->setFocus();
+    QCoreApplication::processEvents();
+
+    if (byMouse)
+        QTest::mouseClick(c.surface(), Qt::LeftButton, {}, QPoint(20, 8));
+    else
+        QTest::keyClick(before, Qt::Key_Tab);
+    QCoreApplication::processEvents();
+
+    QCOMPARE(QApplication::focusWidget(), c.box);
+    QVERIFY(!c.text().isEmpty());
+    QCOMPARE(c.selected(), c.text());
+}
+
+QTEST_MAIN(tst_frmEdit_counters)
+#include "tst_frmEdit_counters.moc"
