@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QWidget>
 
 Forms::Forms(Platform& platform, QString databasePath)
@@ -89,6 +90,9 @@ bool Forms::eventFilter(QObject* watched, QEvent* event) {
 
 void Forms::openHelpFor(QObject* target) {
     int context = 0;
+    // In an open menu, F1 asks about the highlighted item.
+    if (auto* menu = qobject_cast<QMenu*>(target); menu && menu->activeAction())
+        context = helpContextID(menu->activeAction());
     for (QObject* o = target; o && !context; o = o->parent())
         context = helpContextID(o);
     m_platform.ShowHelp(m_helpFile, context);
