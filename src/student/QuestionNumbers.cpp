@@ -30,7 +30,7 @@ Check check(const QString& databasePath) {
             return result;
     }
     result.readable = true;
-    for (int number = 1; number <= kLast; ++number) {
+    for (int number = 1; number <= kQuestions; ++number) {
         if (!present.contains(number))
             result.missing << number;
     }

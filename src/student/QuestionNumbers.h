@@ -8,7 +8,7 @@
 // and files each outcome under its number.
 namespace QuestionNumbers {
 
-inline constexpr int kLast = 10;
+inline constexpr int kQuestions = 10;
 
 // The whole number a question number's text holds; empty when it is no 32-bit number.
 std::optional<int> read(const QString& text);

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+using QuestionNumbers::kQuestions;
+
 namespace {
 constexpr unsigned kRed = 0x000000FF;
 const QString kRight = QStringLiteral("Ответ правильный");
@@ -38,12 +40,12 @@ void frmOtchot::controlsDestroyed() {
     m_data1 = nullptr;
 }
 
-std::array<QCheckBox*, frmOtchot::kQuestions> frmOtchot::outcomeBoxes() const {
+std::array<QCheckBox*, kQuestions> frmOtchot::outcomeBoxes() const {
     return {m_ui->chOt1, m_ui->chOt2, m_ui->chOt3, m_ui->chOt4, m_ui->chOt5,
             m_ui->chOt6, m_ui->chOt7, m_ui->chOt8, m_ui->chOt9, m_ui->chOt10};
 }
 
-std::array<QLabel*, frmOtchot::kQuestions> frmOtchot::outcomeLabels() const {
+std::array<QLabel*, kQuestions> frmOtchot::outcomeLabels() const {
     return {m_ui->lb1, m_ui->lb2, m_ui->lb3, m_ui->lb4, m_ui->lb5,
             m_ui->lb6, m_ui->lb7, m_ui->lb8, m_ui->lb9, m_ui->lb10};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Form.h"
+#include "QuestionNumbers.h"
 
 #include <array>
 #include <memory>
@@ -17,8 +18,6 @@ class QLabel;
 class frmOtchot : public Form {
     Q_OBJECT
 public:
-    static constexpr int kQuestions = 10;
-
     explicit frmOtchot(Forms& forms);
     ~frmOtchot() override;
 
@@ -35,8 +34,8 @@ private:
     void cmdOk_Click();
     void startPusk();
 
-    std::array<QCheckBox*, kQuestions> outcomeBoxes() const;
-    std::array<QLabel*, kQuestions> outcomeLabels() const;
+    std::array<QCheckBox*, QuestionNumbers::kQuestions> outcomeBoxes() const;
+    std::array<QLabel*, QuestionNumbers::kQuestions> outcomeLabels() const;
 
     std::unique_ptr<Ui::frmOtchot> m_ui;
     DataControl* m_data1 = nullptr;

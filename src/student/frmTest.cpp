@@ -2,6 +2,7 @@
 
 #include "Controls.h"
 #include "DataControl.h"
+#include "FormTimer.h"
 #include "Forms.h"
 #include "Numbers.h"
 #include "QuestionNumbers.h"
@@ -9,6 +10,8 @@
 #include "ui_frmTest.h"
 
 #include <numeric>
+
+using QuestionNumbers::kQuestions;
 
 namespace {
 const QString kAttention = QStringLiteral("Внимание!");
@@ -28,7 +31,7 @@ void frmTest::createControls(FormWidget& widget) {
     setClientSize(7305, 4800);
     widget.setWindowIcon(QIcon(QStringLiteral(":/kvz.png")));
     bindControls();
-    addTimer(QStringLiteral("Timer1"), 100, true, [this] { Timer1_Timer(); });
+    m_timer1 = addTimer(QStringLiteral("Timer1"), 100, false, [this] { Timer1_Timer(); });
     connect(m_ui->cmdNext, &QPushButton::clicked, this, &frmTest::cmdNext_Click);
     m_ui->cmdNext->setFocus();
 }
@@ -54,6 +57,7 @@ void frmTest::controlsDestroyed() {
     m_ui.reset();
     m_data1 = nullptr;
     m_data2 = nullptr;
+    m_timer1 = nullptr;
 }
 
 std::array<QCheckBox*, 4> frmTest::picks() const {
@@ -64,7 +68,7 @@ std::array<QCheckBox*, 4> frmTest::keys() const {
     return {m_ui->chIst1, m_ui->chIst2, m_ui->chIst3, m_ui->chIst4};
 }
 
-std::array<QCheckBox*, frmTest::kQuestions> frmTest::outcomeBoxes() const {
+std::array<QCheckBox*, kQuestions> frmTest::outcomeBoxes() const {
     return {m_ui->chOtv1, m_ui->chOtv2, m_ui->chOtv3, m_ui->chOtv4, m_ui->chOtv5,
             m_ui->chOtv6, m_ui->chOtv7, m_ui->chOtv8, m_ui->chOtv9, m_ui->chOtv10};
 }
@@ -76,6 +80,9 @@ void frmTest::Form_Load() {
     if (questions.readable && !questions.missing.isEmpty())
         platform().MsgBox(QuestionNumbers::describeMissing(questions.missing),
                           vbOKOnly + vbExclamation, kAttention);
+    // Enabled only now: a tick while the message above waits would find the record sources
+    // not yet open.
+    m_timer1->setEnabled(true);
 }
 
 // Keeps the student's row current: stores what FinishTest set, and shows the name.

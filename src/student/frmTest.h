@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Form.h"
+#include "QuestionNumbers.h"
 
 #include <array>
 #include <memory>
@@ -9,6 +10,7 @@ namespace Ui {
 class frmTest;
 }
 class DataControl;
+class FormTimer;
 class QCheckBox;
 
 // The test itself: puts the questions of Zadanie one by one, scores each answer all or
@@ -16,8 +18,6 @@ class QCheckBox;
 class frmTest : public Form {
     Q_OBJECT
 public:
-    static constexpr int kQuestions = 10;
-
     explicit frmTest(Forms& forms);
     ~frmTest() override;
 
@@ -43,17 +43,18 @@ private:
 
     std::array<QCheckBox*, 4> picks() const;
     std::array<QCheckBox*, 4> keys() const;
-    std::array<QCheckBox*, kQuestions> outcomeBoxes() const;
+    std::array<QCheckBox*, QuestionNumbers::kQuestions> outcomeBoxes() const;
 
     std::unique_ptr<Ui::frmTest> m_ui;
     DataControl* m_data1 = nullptr;
     DataControl* m_data2 = nullptr;
+    FormTimer* m_timer1 = nullptr;
     // Without rows numbered 1 to 10 the test may never end: then the window may always close.
     bool m_questionsComplete = false;
 
     int m_questionNo = 0;
     int m_answerOk = 0;
-    std::array<int, kQuestions> m_outcome{};
+    std::array<int, QuestionNumbers::kQuestions> m_outcome{};
     std::array<int, 4> m_pick{}, m_key{}, m_match{};
     int m_matchCount = 0, m_keyCount = 0, m_pickCount = 0;
 };

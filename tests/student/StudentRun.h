@@ -86,11 +86,16 @@ inline QString questionsNumbered(const QList<int>& numbers) {
     return sql;
 }
 
-// Ticks the student's boxes as the pattern says ("1010": options 1 and 3) and presses "Далее >>".
-inline void answer(const StudentRun& run, const QString& ticks) {
+// Ticks the student's boxes as the pattern says ("1010": options 1 and 3).
+inline void tickOptions(const StudentRun& run, const QString& ticks) {
     for (int i = 0; i < 4; ++i)
         setValue(
             run.control<QCheckBox>(QStringLiteral("frmTest"), QStringLiteral("Check%1").arg(i + 1)),
             ticks.at(i) == u'1' ? 1 : 0);
+}
+
+// Ticks the boxes and presses "Далее >>".
+inline void answer(const StudentRun& run, const QString& ticks) {
+    tickOptions(run, ticks);
     run.control<QPushButton>(QStringLiteral("frmTest"), QStringLiteral("cmdNext"))->click();
 }

@@ -214,9 +214,7 @@ void tst_frmTest::closing() {
     StudentRun run(questionsNumbered(oneToTen()));
     run.forms.Show(kTest);
     answerAll(run, QString(answered, u'R'));
-    for (int i = 0; i < 4; ++i)
-        setValue(run.control<QCheckBox>(kTest, QStringLiteral("Check%1").arg(i + 1)),
-                 ticks.at(i) == u'1' ? 1 : 0);
+    tickOptions(run, ticks);
 
     QVERIFY(!run.form(kTest).widget()->close());
 
@@ -264,7 +262,10 @@ void tst_frmTest::incompleteQuestionTable() {
     QFETCH(QList<int>, numbers);
     QFETCH(QString, missing);
     StudentRun run(questionsNumbered(numbers));
+    // The window's timer must not tick while the message waits, before its tables are open.
+    run.platform.whileMsgBoxOpen = [&](const ScriptedPlatform::Message&) { run.tick(kTest); };
     run.forms.Show(kTest);
+    run.platform.whileMsgBoxOpen = nullptr;
 
     QCOMPARE(run.platform.messages.size(), 1);
     QVERIFY2(run.platform.messages[0].text.contains(QStringLiteral("номерами: %1.").arg(missing)),
