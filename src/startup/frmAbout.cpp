@@ -3,6 +3,8 @@
 #include "FormTimer.h"
 #include "ui_frmAbout.h"
 
+#include <array>
+
 frmAbout::frmAbout(Forms& forms) : Form(forms, QStringLiteral("frmAbout")) {}
 
 frmAbout::~frmAbout() = default;
@@ -31,27 +33,13 @@ void frmAbout::Form_Load() {
     m_timer1->setEnabled(true);
 }
 
+// Every tenth tick reveals the next item, up to the fiftieth; later ticks only count on.
 void frmAbout::Timer1_Timer() {
     ++m_ticks;
-    switch (m_ticks) {
-    case 10:
-        m_ui->Image1->setVisible(true);
-        break;
-    case 20:
-        m_ui->Label1->setVisible(true);
-        break;
-    case 30:
-        m_ui->Label2->setVisible(true);
-        break;
-    case 40:
-        m_ui->Label3->setVisible(true);
-        break;
-    case 50:
-        m_ui->Command1->setVisible(true);
-        break;
-    default:
-        break; // later ticks only count on
-    }
+    const std::array<QWidget*, 5> inOrder{m_ui->Image1, m_ui->Label1, m_ui->Label2, m_ui->Label3,
+                                          m_ui->Command1};
+    if (m_ticks % 10 == 0 && m_ticks / 10 <= int(inOrder.size()))
+        inOrder[m_ticks / 10 - 1]->setVisible(true);
 }
 
 void frmAbout::Command1_Click() {
