@@ -1,5 +1,8 @@
 #include "ReportForms.h"
 
+#include "DataReport1.h"
 #include "Forms.h"
 
-void registerReportForms(Forms& forms) { (void)forms; }
+void registerReportForms(Forms& forms) {
+    forms.add(std::make_unique<DataReport1>(forms));
+}

@@ -1,0 +1,151 @@
+#include "DataReport1.h"
+
+#include "DataEnvironment1.h"
+#include "DataReport1Sections.h"
+#include "Forms.h"
+#include "ReportRenderer.h"
+#include "ui_DataReport1.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace {
+
+const QString kCaption = QStringLiteral("Отчет выполнения теста");
+const QString kMessageTitle = QStringLiteral("Отчет");
+
+// Zoom choices: the text shown and the percent (0: the whole page in the window).
+const std::pair<const char*, int> kZooms[] = {{"Вся страница", 0}, {"50%", 50},   {"75%", 75},
+                                              {"100%", 100},       {"150%", 150}, {"200%", 200}};
+constexpr int kDefaultZoom = 3; // 100%
+
+} // namespace
+
+DataReport1::DataReport1(Forms& forms) : Form(forms, QStringLiteral("DataReport1")) {}
+
+DataReport1::~DataReport1() = default;
+
+void DataReport1::createControls(FormWidget& widget) {
+    m_ui = std::make_unique<Ui::DataReport1>();
+    m_ui->setupUi(&widget);
+    setClientSize(13200, 10350);
+    connect(m_ui->cmdPrint, &QPushButton::clicked, this, &DataReport1::cmdPrint_Click);
+    connect(m_ui->cmdExport, &QPushButton::clicked, this, &DataReport1::cmdExport_Click);
+    connect(m_ui->cmdClose, &QPushButton::clicked, this, &DataReport1::cmdClose_Click);
+    connect(m_ui->cmdFirst, &QPushButton::clicked, this, &DataReport1::cmdFirst_Click);
+    connect(m_ui->cmdPrevious, &QPushButton::clicked, this, &DataReport1::cmdPrevious_Click);
+    connect(m_ui->cmdNext, &QPushButton::clicked, this, &DataReport1::cmdNext_Click);
+    connect(m_ui->cmdLast, &QPushButton::clicked, this, &DataReport1::cmdLast_Click);
+    connect(m_ui->picReport, &report::ReportPreview::pageChanged, this,
+            &DataReport1::showPageNumber);
+}
+
+void DataReport1::controlsDestroyed() {
+    m_ui.reset();
+    m_renderer.reset();
+}
+
+void DataReport1::Form_Load() {
+    setCaption(kCaption);
+    for (const auto& [text, percent] : kZooms)
+        m_ui->cboZoom->addItem(QString::fromUtf8(text), percent);
+    m_ui->cboZoom->setCurrentIndex(kDefaultZoom);
+    connect(m_ui->cboZoom, &QComboBox::currentIndexChanged, this, &DataReport1::cboZoom_Click);
+}
+
+void DataReport1::Form_Activate() {
+    report::ReportRows rows;
+    const Status status = DataEnvironment1::Command1(forms().databasePath(), rows);
+    if (!status.ok()) {
+        report(status, kMessageTitle);
+        Unload();
+        return;
+    }
+    m_renderer = std::make_shared<report::ReportRenderer>(DataReport1Definition(), std::move(rows));
+    m_ui->picReport->setRenderer(m_renderer);
+    showPageNumber();
+}
+
+void DataReport1::showPageNumber() {
+    const int page = m_ui->picReport->currentPage();
+    const int count = m_ui->picReport->pageCount();
+    m_ui->lblPage->setText(QStringLiteral("Страница %1 из %2").arg(page).arg(count));
+    m_ui->cmdFirst->setEnabled(page > 1);
+    m_ui->cmdPrevious->setEnabled(page > 1);
+    m_ui->cmdNext->setEnabled(page < count);
+    m_ui->cmdLast->setEnabled(page < count);
+}
+
+void DataReport1::cboZoom_Click() {
+    m_ui->picReport->setZoom(m_ui->cboZoom->currentData().toInt());
+}
+
+void DataReport1::cmdFirst_Click() {
+    m_ui->picReport->setCurrentPage(1);
+}
+
+void DataReport1::cmdPrevious_Click() {
+    m_ui->picReport->setCurrentPage(m_ui->picReport->currentPage() - 1);
+}
+
+void DataReport1::cmdNext_Click() {
+    m_ui->picReport->setCurrentPage(m_ui->picReport->currentPage() + 1);
+}
+
+void DataReport1::cmdLast_Click() {
+    m_ui->picReport->setCurrentPage(m_ui->picReport->pageCount());
+}
+
+void DataReport1::cmdClose_Click() {
+    Unload();
+}
+
+void DataReport1::cmdPrint_Click() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(kCaption);
+    printer.setPageLayout(m_renderer->defaultPageLayout());
+    QPrintDialog dialog(&printer, widget());
+    dialog.setWindowTitle(QStringLiteral("Печать отчета"));
+    if (dialog.exec() == QDialog::Accepted)
+        printTo(printer);
+}
+
+bool DataReport1::printTo(QPrinter& printer) {
+    const int from = printer.printRange() == QPrinter::PageRange ? printer.fromPage() : 0;
+    const int to = printer.printRange() == QPrinter::PageRange ? printer.toPage() : 0;
+    if (m_renderer->print(printer, from, to))
+        return true;
+    report(Status::failure(QStringLiteral("Не удалось напечатать отчет: принтер «%1» недоступен.")
+                               .arg(printer.printerName())),
+           kMessageTitle);
+    return false;
+}
+
+void DataReport1::cmdExport_Click() {
+    QString fileName =
+        QFileDialog::getSaveFileName(widget(), QStringLiteral("Сохранить отчет в PDF"),
+                                     QDir::home().filePath(kCaption + QStringLiteral(".pdf")),
+                                     QStringLiteral("Документ PDF (*.pdf)"));
+    if (fileName.isEmpty())
+        return;
+    if (!fileName.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        fileName += QStringLiteral(".pdf");
+    saveAsPdf(fileName);
+}
+
+bool DataReport1::saveAsPdf(const QString& fileName) {
+    QPdfWriter writer(fileName);
+    writer.setTitle(kCaption);
+    writer.setCreator(QStringLiteral("Тест V-1.01"));
+    writer.setPageLayout(m_renderer->defaultPageLayout());
+    if (m_renderer->print(writer))
+        return true;
+    report(Status::failure(QStringLiteral("Не удалось сохранить отчет в файл «%1». Проверьте, что "
+                                          "папка существует и открыта для записи.")
+                               .arg(QDir::toNativeSeparators(fileName))),
+           kMessageTitle);
+    return false;
+}

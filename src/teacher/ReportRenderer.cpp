@@ -1,0 +1,141 @@
+#include "ReportRenderer.h"
+
+#include "ReportText.h"
+
+#include <QPagedPaintDevice>
+#include <QPainter>
+
+namespace report {
+
+namespace {
+
+constexpr qreal kTwipsPerPoint = 20;
+constexpr int kLineWidth = 15;   // one pixel on the screen
+constexpr int kTextPadding = 15; // between a left or right aligned text and its box's edge
+
+qreal paddingOf(const ReportControl& control) {
+    return control.alignment & Qt::AlignHCenter ? 0 : kTextPadding;
+}
+
+qreal lineLeft(const ReportControl& control, const QRectF& box, qreal advance) {
+    const qreal padding = paddingOf(control);
+    if (control.alignment & Qt::AlignHCenter)
+        return box.left() + (box.width() - advance) / 2;
+    if (control.alignment & Qt::AlignRight)
+        return box.right() - padding - advance;
+    return box.left() + padding;
+}
+
+} // namespace
+
+ReportRenderer::ReportRenderer(const ReportDefinition& definition, ReportRows rows)
+    : m_definition(definition), m_rows(std::move(rows)), m_heights(bandHeightsOf(definition)) {}
+
+QPageLayout ReportRenderer::defaultPageLayout() const {
+    const qreal margin = m_definition.margin / kTwipsPerPoint;
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                       QMarginsF(margin, margin, margin, margin), QPageLayout::Point);
+}
+
+int ReportRenderer::bodyHeight(const QPageLayout& layout) {
+    return qRound(layout.paintRect(QPageLayout::Point).height() * kTwipsPerPoint);
+}
+
+std::vector<ReportPage> ReportRenderer::pages(int bodyHeight) const {
+    return paginate(m_heights, m_rows.rowCount(), bodyHeight);
+}
+
+void ReportRenderer::drawPage(QPainter& painter, const ReportPage& page, int bodyHeight) const {
+    painter.save();
+    QPen pen(Qt::black, kLineWidth);
+    pen.setCapStyle(Qt::SquareCap);
+    painter.setPen(pen);
+    for (const PlacedBand& band : bandsOn(page, m_heights, bodyHeight))
+        drawSection(painter, m_definition.section(band.kind), band.top, band.row);
+    painter.restore();
+}
+
+bool ReportRenderer::print(QPagedPaintDevice& device, int fromPage, int toPage) const {
+    const qreal margin = m_definition.margin / kTwipsPerPoint;
+    device.setPageMargins(QMarginsF(margin, margin, margin, margin), QPageLayout::Point);
+    const int body = bodyHeight(device.pageLayout());
+    const std::vector<ReportPage> all = pages(body);
+    const int first = std::max(fromPage, 1);
+    const int last = toPage > 0 ? std::min<int>(toPage, int(all.size())) : int(all.size());
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    painter.scale(device.logicalDpiX() / 1440.0, device.logicalDpiY() / 1440.0);
+    for (int n = first; n <= last; ++n) {
+        if (n > first)
+            device.newPage();
+        drawPage(painter, all[n - 1], body);
+    }
+    return painter.end();
+}
+
+void ReportRenderer::drawSection(QPainter& painter, const ReportSection& section, int top,
+                                 int row) const {
+    for (const ReportControl& control : section.controls)
+        drawControl(painter, control, top, row);
+}
+
+void ReportRenderer::drawControl(QPainter& painter, const ReportControl& control, int top,
+                                 int row) const {
+    if (control.kind == ControlKind::Line) {
+        const QRect& p = control.place;
+        painter.drawLine(
+            QLineF(p.left(), top + p.top(), p.left() + p.width(), top + p.top() + p.height()));
+        return;
+    }
+    drawText(painter, control, top, textOf(control, row));
+}
+
+QString ReportRenderer::textOf(const ReportControl& control, int row) const {
+    switch (control.kind) {
+    case ControlKind::TextBox:
+        return row >= 0 ? valueText(m_rows.value(row, control.field)) : QString();
+    case ControlKind::Function: {
+        const std::optional<double> average = m_rows.average(control.field);
+        return average ? formatNumber(*average) : QString();
+    }
+    default:
+        return control.text;
+    }
+}
+
+void ReportRenderer::drawText(QPainter& painter, const ReportControl& control, int top,
+                              const QString& text) const {
+    if (text.isEmpty())
+        return;
+    const Font& font = fontFor(control.font);
+    const QFontMetricsF& metrics = font.metrics;
+    const QRectF box = control.place.translated(0, top);
+    const qreal width = box.width() - 2 * paddingOf(control);
+    const QStringList lines = wrapLines(text, metrics, width, linesFitting(metrics, box.height()));
+    const qreal block = (lines.size() - 1) * metrics.lineSpacing() + metrics.height();
+    qreal baseline = box.top() + (box.height() - block) / 2 + metrics.ascent();
+    painter.setFont(font.font);
+    for (const QString& line : lines) {
+        painter.drawText(QPointF(lineLeft(control, box, metrics.horizontalAdvance(line)), baseline),
+                         line);
+        baseline += metrics.lineSpacing();
+    }
+}
+
+const ReportRenderer::Font& ReportRenderer::fontFor(const ReportFont& spec) const {
+    const auto key = std::make_tuple(spec.family, spec.pointSize, spec.bold);
+    auto it = m_fonts.find(key);
+    if (it == m_fonts.end()) {
+        // Sized in twips, the painter's unit, and unhinted, so that widths measured here hold
+        // on every device and at every zoom.
+        QFont font(spec.family);
+        font.setPixelSize(qRound(spec.pointSize * kTwipsPerPoint));
+        font.setBold(spec.bold);
+        font.setHintingPreference(QFont::PreferNoHinting);
+        it = m_fonts.emplace(key, Font{font, QFontMetricsF(font)}).first;
+    }
+    return it->second;
+}
+
+} // namespace report

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "ReportDefinition.h"
+#include "ReportPaging.h"
+#include "ReportRows.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <map>
+#include <memory>
+#include <tuple>
+#include <vector>
+
+class QPagedPaintDevice;
+class QPainter;
+
+namespace report {
+
+// Draws a banded report of the given rows onto any paged device (a printer, a PDF file) or,
+// one page at a time, onto any painter (the preview). It keeps nothing but the rows.
+class ReportRenderer {
+public:
+    ReportRenderer(const ReportDefinition& definition, ReportRows rows);
+
+    const ReportDefinition& definition() const { return m_definition; }
+    const ReportRows& rows() const { return m_rows; }
+
+    // A4 portrait with the report's margins: the page of the preview and of the PDF file.
+    QPageLayout defaultPageLayout() const;
+    // The printable height of a page in twips.
+    static int bodyHeight(const QPageLayout& layout);
+    std::vector<ReportPage> pages(int bodyHeight) const;
+
+    // Draws one page with the painter's unit one twip and its origin at the printable area's
+    // top left corner.
+    void drawPage(QPainter& painter, const ReportPage& page, int bodyHeight) const;
+
+    // Sets the report's margins on the device, keeping its paper and orientation, and draws
+    // pages `fromPage` to `toPage` (counted from 1; 0 for all). False when the device cannot
+    // be painted on (a file that cannot be written, a printer that is not there).
+    bool print(QPagedPaintDevice& device, int fromPage = 0, int toPage = 0) const;
+
+private:
+    struct Font {
+        QFont font;
+        QFontMetricsF metrics;
+    };
+
+    void drawSection(QPainter& painter, const ReportSection& section, int top, int row) const;
+    void drawControl(QPainter& painter, const ReportControl& control, int top, int row) const;
+    void drawText(QPainter& painter, const ReportControl& control, int top,
+                  const QString& text) const;
+    QString textOf(const ReportControl& control, int row) const;
+    const Font& fontFor(const ReportFont& font) const;
+
+    const ReportDefinition& m_definition;
+    ReportRows m_rows;
+    BandHeights m_heights;
+    mutable std::map<std::tuple<QString, double, bool>, Font> m_fonts;
+};
+
+} // namespace report

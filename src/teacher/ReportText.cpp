@@ -1,0 +1,90 @@
+#include "ReportText.h"
+
+#include <QLocale>
+
+namespace report {
+
+QString formatNumber(double value) {
+    QLocale russian(QLocale::Russian);
+    russian.setNumberOptions(QLocale::OmitGroupSeparator);
+    QString text = russian.toString(value, 'f', 2);
+    const QString comma = russian.decimalPoint();
+    while (text.contains(comma) && text.endsWith(u'0'))
+        text.chop(1);
+    if (text.endsWith(comma))
+        text.chop(comma.size());
+    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+}
+
+QString valueText(const QVariant& value) {
+    if (value.isNull())
+        return {};
+    if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float)
+        return formatNumber(value.toDouble());
+    return value.toString();
+}
+
+namespace {
+
+const QChar kEllipsis(0x2026);
+
+// The longest start of `word` that fits, ending after a hyphen when one is there, at least
+// one character so that wrapping advances.
+qsizetype fittingPrefix(const QString& word, const QFontMetricsF& metrics, qreal width) {
+    qsizetype n = word.size();
+    while (n > 1 && metrics.horizontalAdvance(word.left(n)) > width)
+        --n;
+    const qsizetype hyphen = word.lastIndexOf(u'-', n - 1);
+    return hyphen > 0 ? hyphen + 1 : n;
+}
+
+QStringList breakIntoLines(const QString& text, const QFontMetricsF& metrics, qreal width) {
+    QStringList lines;
+    QString line;
+    for (QString word : text.split(u' ', Qt::SkipEmptyParts)) {
+        while (!word.isEmpty()) {
+            const QString candidate = line.isEmpty() ? word : line + u' ' + word;
+            if (metrics.horizontalAdvance(candidate) <= width) {
+                line = candidate;
+                word.clear();
+            } else if (!line.isEmpty()) {
+                lines << line;
+                line.clear();
+            } else {
+                const qsizetype n = fittingPrefix(word, metrics, width);
+                lines << word.left(n);
+                word.remove(0, n);
+            }
+        }
+    }
+    if (!line.isEmpty())
+        lines << line;
+    return lines;
+}
+
+QString withEllipsis(QString line, const QFontMetricsF& metrics, qreal width) {
+    while (!line.isEmpty() && metrics.horizontalAdvance(line + kEllipsis) > width)
+        line.chop(1);
+    return line + kEllipsis;
+}
+
+} // namespace
+
+QStringList wrapLines(const QString& text, const QFontMetricsF& metrics, qreal width,
+                      int maxLines) {
+    if (metrics.horizontalAdvance(text) <= width)
+        return {text}; // the usual case, without the cost of breaking
+    QStringList lines = breakIntoLines(text, metrics, width);
+    if (lines.size() > maxLines) {
+        lines = lines.mid(0, maxLines);
+        lines.last() = withEllipsis(lines.last(), metrics, width);
+    }
+    return lines;
+}
+
+int linesFitting(const QFontMetricsF& metrics, qreal height) {
+    const qreal spacing = metrics.lineSpacing();
+    return std::max(1, int((height - metrics.height()) / spacing) + 1);
+}
+
+} // namespace report

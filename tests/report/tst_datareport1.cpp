@@ -1,0 +1,459 @@
+#include "DataReport1.h"
+#include "Forms.h"
+#include "PdfText.h"
+#include "ReportPreview.h"
+#include "ReportRenderer.h"
+#include "ScriptedPlatform.h"
+#include "TestDatabase.h"
+#include "ui_DataReport1.h"
+
+#include <QLabel>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+// Places of the report in points on an A4 page with one-inch margins.
+constexpr double kMargin = 72;
+constexpr double kAnswerLeft[10] = {2268, 2835, 3402, 3969, 4535, 5102, 5669, 6236, 6803, 7370};
+constexpr double kResultLeft = 7937;
+constexpr int kRowsOnFirstPage = 21;
+
+double pt(double twips) {
+    return twips / 20.0;
+}
+double columnCentre(double leftTwips) {
+    return kMargin + pt(leftTwips + 283.5);
+}
+
+// The top of detail line `index` (from 0) of a page, in points.
+double detailTop(int index, bool firstPage) {
+    return kMargin + pt((firstPage ? 567 : 0) + 1134 + 570 * index);
+}
+
+// A row of Rezultat: name, flags as "1" (right) and "0", and the percentage (or NULL).
+QString row(const QString& name, const QString& flags, const QString& percent) {
+    QStringList values{QStringLiteral("'%1'").arg(name)};
+    for (QChar f : flags)
+        values << (f == u'1' ? QStringLiteral("-1") : QStringLiteral("0"));
+    values << percent;
+    return values.join(QStringLiteral(", "));
+}
+
+QStringList numberedRows(int count) {
+    QStringList rows;
+    for (int i = count; i >= 1; --i) // stored in reverse, printed in order
+        rows << row(QStringLiteral("Ученик %1").arg(i, 3, 10, QChar(u'0')), "1100000000", "20");
+    return rows;
+}
+
+// The name column of every detail line of a page, top to bottom.
+QStringList namesOnPage(const QList<PdfWord>& words, int page, int lines, bool firstPage) {
+    QStringList names;
+    for (int i = 0; i < lines; ++i) {
+        const double top = detailTop(i, firstPage);
+        names << wordsIn(words, page, kMargin, top, kMargin + pt(2268), top + pt(567)).join(u' ');
+    }
+    return names;
+}
+
+// The ten flags and the percentage of detail line `index` on the first page.
+QStringList cellsOfLine(const QList<PdfWord>& words, int index) {
+    const double top = detailTop(index, true);
+    QStringList cells;
+    for (double left : kAnswerLeft)
+        cells << wordsIn(words, 1, kMargin + pt(left), top, kMargin + pt(left + 567), top + pt(567))
+                     .join(u' ');
+    cells << wordsIn(words, 1, kMargin + pt(kResultLeft), top, kMargin + pt(kResultLeft + 567),
+                     top + pt(567))
+                 .join(u' ');
+    return cells;
+}
+
+// The report shown on a database, as the editor's menu shows it.
+struct ShownReport {
+    explicit ShownReport(const QString& databasePath) : forms(platform, databasePath) {
+        forms.add(std::make_unique<DataReport1>(forms));
+        forms.Show(QStringLiteral("DataReport1"));
+    }
+    ScriptedPlatform platform;
+    Forms forms;
+};
+
+} // namespace
+
+class tst_DataReport1 : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void rowsSortedAsRussianReaderExpects();
+    void flagsAndPercentages_data();
+    void flagsAndPercentages();
+    void averageOverAllRows_data();
+    void averageOverAllRows();
+    void footerAndLegendInPlace();
+    void afterDeleteAllOneLine();
+    void longReportRepeatsPageHeader();
+    void columnsAtTheirPlaces();
+    void longNameStaysInItsColumn();
+    void printsOnThePrintersPaper();
+    void secondShowingRunsQueryAgain();
+    void navigationAndPageNumber();
+    void previewDrawsThePage();
+    void unusableDatabaseIsReported_data();
+    void unusableDatabaseIsReported();
+    void unwritablePdfIsReported();
+
+private:
+    // Shows the report on the database and saves it as PDF; the words read back.
+    QList<PdfWord> render(const TestDatabase& db);
+};
+
+void tst_DataReport1::initTestCase() {
+    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+}
+
+QList<PdfWord> tst_DataReport1::render(const TestDatabase& db) {
+    ShownReport shown(db.path());
+    Forms& forms = shown.forms;
+    auto& report = forms.get<DataReport1>(QStringLiteral("DataReport1"));
+    const QString file = db.folder() + QStringLiteral("/report.pdf");
+    if (!report.isLoaded() || !report.saveAsPdf(file))
+        return {};
+    return pdfWords(file);
+}
+
+void tst_DataReport1::rowsSortedAsRussianReaderExpects() {
+    TestDatabase db;
+    const QStringList stored{QStringLiteral("Яковлев"), QStringLiteral("Еремеев"),
+                             QStringLiteral("Борисов"), QStringLiteral(""),
+                             QStringLiteral("Ёлкин"),   QStringLiteral("абрамов"),
+                             QStringLiteral("Жуков")};
+    QStringList rows;
+    for (const QString& name : stored)
+        rows << row(name, "0000000000", "0");
+    db.setResults(rows);
+    const QList<PdfWord> words = render(db);
+    const QStringList expected{QStringLiteral(""),        QStringLiteral("абрамов"),
+                               QStringLiteral("Борисов"), QStringLiteral("Ёлкин"),
+                               QStringLiteral("Еремеев"), QStringLiteral("Жуков"),
+                               QStringLiteral("Яковлев")};
+    QCOMPARE(namesOnPage(words, 1, 7, true), expected);
+}
+
+void tst_DataReport1::flagsAndPercentages_data() {
+    QTest::addColumn<QString>("flags");
+    QTest::addColumn<QString>("percent");
+    QTest::addColumn<QStringList>("cells");
+    QTest::newRow("all right") << "1111111111"
+                               << "100" << QStringList{"-1", "-1", "-1", "-1", "-1", "-1",
+                                                       "-1", "-1", "-1", "-1", "100"};
+    QTest::newRow("all wrong") << "0000000000"
+                               << "0" << QStringList{"0", "0", "0", "0", "0", "0",
+                                                     "0", "0", "0", "0", "0"};
+    QTest::newRow("mixed") << "1010000001"
+                           << "30" << QStringList{"-1", "0", "-1", "0",  "0", "0",
+                                                  "0",  "0", "0",  "-1", "30"};
+    QTest::newRow("fraction from the grid")
+        << "0000000000"
+        << "72.5" << QStringList{"0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "72,5"};
+    QTest::newRow("no percentage yet")
+        << "0000000000"
+        << "NULL" << QStringList{"0", "0", "0", "0", "0", "0", "0", "0", "0", "0", ""};
+}
+
+void tst_DataReport1::flagsAndPercentages() {
+    QFETCH(QString, flags);
+    QFETCH(QString, percent);
+    QFETCH(QStringList, cells);
+    TestDatabase db;
+    db.setResults({row(QStringLiteral("Петров"), flags, percent)});
+    QCOMPARE(cellsOfLine(render(db), 0), cells);
+}
+
+void tst_DataReport1::averageOverAllRows_data() {
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QString>("average");
+    QTest::newRow("blank-named row counts")
+        << QStringList{row("Андреев", "1111111000", "70"), row("", "0000000000", "0"),
+                       row("Белов", "1111111111", "100")}
+        << "56,67";
+    QTest::newRow("one row") << QStringList{row("Андреев", "1111111000", "70")} << "70";
+    QTest::newRow("half") << QStringList{row("А", "1000000000", "10"), row("Б", "1100000000", "20")}
+                          << "15";
+    QTest::newRow("row without percentage left out")
+        << QStringList{row("А", "1000000000", "40"), row("Б", "0000000000", "NULL")} << "40";
+    QTest::newRow("no percentage at all") << QStringList{row("", "0000000000", "NULL")} << "";
+}
+
+void tst_DataReport1::averageOverAllRows() {
+    QFETCH(QStringList, rows);
+    QFETCH(QString, average);
+    TestDatabase db;
+    db.setResults(rows);
+    const QList<PdfWord> words = render(db);
+    const double top = detailTop(int(rows.size()), true);
+    QCOMPARE(
+        wordsIn(words, 1, kMargin + pt(7370), top, kMargin + pt(7937), top + pt(240)).join(u' '),
+        average);
+}
+
+void tst_DataReport1::footerAndLegendInPlace() {
+    TestDatabase db;
+    db.setResults({row("Андреев", "1111111000", "70")});
+    const QList<PdfWord> words = render(db);
+    const double top = detailTop(1, true);
+    QCOMPARE(
+        wordsIn(words, 1, kMargin + pt(3969), top, kMargin + pt(7370), top + pt(240)).join(u' '),
+        QStringLiteral("В среднем тест участниками выполнен на"));
+    QCOMPARE(
+        wordsIn(words, 1, kMargin + pt(7937), top, kMargin + pt(8520), top + pt(240)).join(u' '),
+        QStringLiteral("%"));
+    QCOMPARE(
+        wordsIn(words, 1, kMargin, top + pt(567), kMargin + pt(3405), top + pt(810)).join(u' '),
+        QStringLiteral("(-1) Ответ верный, (0) Ответ неверный"));
+    QCOMPARE(wordsIn(words, 1, kMargin, kMargin, kMargin + pt(6236), kMargin + pt(567)).join(u' '),
+             QStringLiteral("Результат выполнения теста учащимися"));
+}
+
+void tst_DataReport1::afterDeleteAllOneLine() {
+    TestDatabase db;
+    // What delete-all leaves: the first row blanked, its percentage kept.
+    db.setResults({row("", "0000000000", "80")});
+    const QList<PdfWord> words = render(db);
+    QCOMPARE(namesOnPage(words, 1, 1, true), QStringList{""});
+    QCOMPARE(cellsOfLine(words, 0),
+             (QStringList{"0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "80"}));
+    QCOMPARE(
+        std::count_if(words.begin(), words.end(), [](const PdfWord& w) { return w.text == "0"; }),
+        10);
+    QCOMPARE(
+        std::count_if(words.begin(), words.end(), [](const PdfWord& w) { return w.text == "80"; }),
+        2); // the line and the average
+    QCOMPARE(pdfPageCount(words), 1);
+}
+
+void tst_DataReport1::longReportRepeatsPageHeader() {
+    TestDatabase db;
+    db.setResults(numberedRows(60));
+    const QList<PdfWord> words = render(db);
+    QCOMPARE(pdfPageCount(words), 3);
+    QStringList names;
+    for (int page = 1; page <= 3; ++page) {
+        const bool first = page == 1;
+        const double top = detailTop(0, first) - pt(1134);
+        QCOMPARE(wordsIn(words, page, kMargin, top, kMargin + pt(2265), top + pt(1125)).join(u' '),
+                 QStringLiteral("Фамилия, имя, отчество учащегося"));
+        QCOMPARE(wordsIn(words, page, kMargin + pt(2268), top, kMargin + pt(7937), top + pt(567))
+                     .join(u' '),
+                 QStringLiteral("Ответы на задания"));
+        QCOMPARE(wordsIn(words, page, kMargin + pt(7937), top, kMargin + pt(8504), top + pt(1134))
+                     .join(u' '),
+                 QStringLiteral("Ре- зуль- тат"));
+        QCOMPARE(wordsIn(words, page, kMargin + pt(7370), top + pt(567), kMargin + pt(7937),
+                         top + pt(1134)),
+                 (QStringList{"Задан.", "10"}));
+        const int lines =
+            first ? kRowsOnFirstPage : std::min(22, 60 - kRowsOnFirstPage - 22 * (page - 2));
+        names << namesOnPage(words, page, lines, first);
+    }
+    QStringList expected;
+    for (int i = 1; i <= 60; ++i)
+        expected << QStringLiteral("Ученик %1").arg(i, 3, 10, QChar(u'0'));
+    QCOMPARE(names, expected);
+    QCOMPARE(pdfText(words).count(QStringLiteral("Результат выполнения теста")), 1);
+    QCOMPARE(pdfText(words).count(QStringLiteral("Ответ неверный")), 1);
+    QVERIFY(wordsIn(words, 3, 0, 0, 600, 850).contains(QStringLiteral("неверный")));
+}
+
+void tst_DataReport1::columnsAtTheirPlaces() {
+    TestDatabase db;
+    db.setResults({row("Иванов", "1111111111", "100")});
+    const QList<PdfWord> words = render(db);
+    const double tolerance = 1.5;
+    const double lineCentre = detailTop(0, true) + pt(285);
+    int flags = 0;
+    for (const PdfWord& w : words) {
+        if (std::abs(w.yCentre() - lineCentre) > 3)
+            continue;
+        if (w.text == QLatin1String("-1")) {
+            QVERIFY2(std::abs(w.xCentre() - columnCentre(kAnswerLeft[flags])) < tolerance,
+                     qPrintable(QStringLiteral("%1: %2").arg(flags).arg(w.xCentre())));
+            ++flags;
+        } else if (w.text == QLatin1String("100")) {
+            QVERIFY(std::abs(w.xCentre() - columnCentre(kResultLeft)) < tolerance);
+        } else {
+            QCOMPARE(w.text, QStringLiteral("Иванов"));
+            QVERIFY(std::abs(w.xMin - (kMargin + pt(15))) < tolerance);
+        }
+    }
+    QCOMPARE(flags, 10);
+    const PdfWord title = words.first();
+    QCOMPARE(title.text, QStringLiteral("Результат"));
+    QVERIFY(std::abs(title.xMin - (kMargin + pt(15))) < tolerance);
+    // The headings are centred over their columns.
+    const double headTop = kMargin + pt(567 + 567);
+    for (int k = 0; k < 10; ++k) {
+        for (const PdfWord& w : words) {
+            if (w.text == QLatin1String("Задан.") && w.yMin > headTop &&
+                w.xMin > kMargin + pt(kAnswerLeft[k]) &&
+                w.xMax < kMargin + pt(kAnswerLeft[k] + 567))
+                QVERIFY(std::abs(w.xCentre() - columnCentre(kAnswerLeft[k])) < tolerance);
+        }
+    }
+}
+
+void tst_DataReport1::longNameStaysInItsColumn() {
+    TestDatabase db;
+    const QString longName = QStringLiteral("Константинопольский-Северо-Кавказский Александр "
+                                            "Вольдемарович Иоганн Себастьян Бах фон Гогенцоллерн");
+    db.setResults({row(longName, "0000000000", "10"), row("Яковлев", "0000000000", "20")});
+    const QList<PdfWord> words = render(db);
+    const double top = detailTop(0, true);
+    const QStringList inName = wordsIn(words, 1, kMargin, top, kMargin + pt(2268), top + pt(570));
+    QVERIFY(inName.size() >= 2);
+    QVERIFY2(inName.join(u' ').endsWith(QChar(0x2026)), qPrintable(inName.join(u' ')));
+    for (const PdfWord& w : words) {
+        if (w.page == 1 && w.yCentre() > top && w.yCentre() < top + pt(570) &&
+            w.xCentre() < kMargin + pt(2268)) {
+            QVERIFY2(w.xMax <= kMargin + pt(2268), qPrintable(w.text));
+            QVERIFY2(w.yMin >= top - 0.5 && w.yMax <= top + pt(567) + 0.5, qPrintable(w.text));
+        }
+    }
+    QCOMPARE(namesOnPage(words, 1, 2, true).last(), QStringLiteral("Яковлев"));
+    QCOMPARE(cellsOfLine(words, 0).last(), QStringLiteral("10"));
+}
+
+void tst_DataReport1::printsOnThePrintersPaper() {
+    TestDatabase db;
+    db.setResults(numberedRows(60));
+    ShownReport shown(db.path());
+    ScriptedPlatform& platform = shown.platform;
+    Forms& forms = shown.forms;
+    auto& report = forms.get<DataReport1>(QStringLiteral("DataReport1"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(db.folder() + QStringLiteral("/printed.pdf"));
+    printer.setPageSize(QPageSize(QPageSize::Letter));
+    printer.setPrintRange(QPrinter::PageRange);
+    printer.setFromTo(2, 3);
+    QVERIFY(report.printTo(printer));
+    const QList<PdfWord> words = pdfWords(printer.outputFileName());
+    // Letter is shorter than A4: 19 lines on the first page, 20 on the next; pages 2 and 3.
+    QCOMPARE(pdfPageCount(words), 2);
+    const QString text = pdfText(words);
+    QVERIFY(!text.contains(QStringLiteral("Ученик 019")));
+    QVERIFY(text.contains(QStringLiteral("Ученик 020")));
+    QVERIFY(text.contains(QStringLiteral("Ученик 059")));
+    QVERIFY(!text.contains(QStringLiteral("Ученик 060")));
+    QVERIFY(platform.messages.isEmpty());
+}
+
+void tst_DataReport1::secondShowingRunsQueryAgain() {
+    TestDatabase db;
+    db.setResults({row("Андреев", "1111111000", "70")});
+    ShownReport shown(db.path());
+    ScriptedPlatform& platform = shown.platform;
+    Forms& forms = shown.forms;
+    auto& report = forms.get<DataReport1>(QStringLiteral("DataReport1"));
+    QCOMPARE(report.caption(), QStringLiteral("Отчет выполнения теста"));
+    QCOMPARE(report.renderer()->rows().rowCount(), 1);
+    db.exec(QStringLiteral("INSERT INTO Rezultat VALUES (NULL, %1)")
+                .arg(row("Белов", "1111111111", "100")));
+    forms.Show(QStringLiteral("DataReport1")); // still showing
+    QCOMPARE(report.renderer()->rows().rowCount(), 2);
+    report.Unload();
+    db.exec(QStringLiteral("DELETE FROM Rezultat WHERE \"Фамилия, Имя, Отчество\" = 'Белов'"));
+    forms.Show(QStringLiteral("DataReport1"));
+    QCOMPARE(report.renderer()->rows().rowCount(), 1);
+    QVERIFY(platform.messages.isEmpty());
+}
+
+void tst_DataReport1::navigationAndPageNumber() {
+    TestDatabase db;
+    db.setResults(numberedRows(60));
+    ShownReport shown(db.path());
+    Forms& forms = shown.forms;
+    auto* ui = forms.get<DataReport1>(QStringLiteral("DataReport1")).ui();
+    QCOMPARE(ui->lblPage->text(), QStringLiteral("Страница 1 из 3"));
+    QVERIFY(!ui->cmdPrevious->isEnabled());
+    ui->cmdNext->click();
+    QCOMPARE(ui->lblPage->text(), QStringLiteral("Страница 2 из 3"));
+    QVERIFY(ui->cmdPrevious->isEnabled() && ui->cmdNext->isEnabled());
+    ui->cmdLast->click();
+    QCOMPARE(ui->picReport->currentPage(), 3);
+    QVERIFY(!ui->cmdNext->isEnabled() && !ui->cmdLast->isEnabled());
+    ui->cmdNext->click();
+    QCOMPARE(ui->picReport->currentPage(), 3);
+    ui->cmdFirst->click();
+    QCOMPARE(ui->lblPage->text(), QStringLiteral("Страница 1 из 3"));
+    const int naturalWidth = ui->picReport->widget()->width();
+    ui->cboZoom->setCurrentIndex(ui->cboZoom->findText(QStringLiteral("200%")));
+    QVERIFY(ui->picReport->widget()->width() > 1.9 * naturalWidth - 50);
+    ui->cboZoom->setCurrentIndex(ui->cboZoom->findText(QStringLiteral("Вся страница")));
+    QVERIFY(ui->picReport->widget()->height() <= ui->picReport->viewport()->height());
+    ui->cmdClose->click();
+    QVERIFY(!forms.isLoaded(QStringLiteral("DataReport1")));
+}
+
+void tst_DataReport1::previewDrawsThePage() {
+    TestDatabase db;
+    db.setResults({row("Андреев", "1111111000", "70")});
+    ShownReport shown(db.path());
+    Forms& forms = shown.forms;
+    auto* preview = forms.get<DataReport1>(QStringLiteral("DataReport1")).ui()->picReport;
+    const QImage page = preview->widget()->grab().toImage();
+    // The top line of the headings, 1 inch + the title's 567 twips down, across the report.
+    const int gap = 12;
+    const int y = gap + qRound((1440 + 567) * preview->scale());
+    const int x = gap + qRound((1440 + 4000) * preview->scale());
+    bool dark = false;
+    for (int dy = -2; dy <= 2; ++dy)
+        dark = dark || qGray(page.pixel(x, y + dy)) < 128;
+    QVERIFY(dark);
+    QCOMPARE(qGray(page.pixel(x, y + 40)), 255); // inside the heading cell, no text there
+}
+
+void tst_DataReport1::unusableDatabaseIsReported_data() {
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("file missing") << "missing"
+                                  << "не найден";
+    QTest::newRow("table missing") << "DROP TABLE Rezultat"
+                                   << "нет таблицы результатов «Rezultat»";
+    QTest::newRow("field missing") << "ALTER TABLE Rezultat RENAME COLUMN \"Вопрос 3\" TO \"В3\""
+                                   << "нет полей «Вопрос 3»";
+}
+
+void tst_DataReport1::unusableDatabaseIsReported() {
+    QFETCH(QString, damage);
+    QFETCH(QString, message);
+    TestDatabase db;
+    if (damage != QLatin1String("missing"))
+        db.exec(damage);
+    ShownReport shown(damage == QLatin1String("missing") ? db.folder() + QStringLiteral("/none.mdb")
+                                                         : db.path());
+    ScriptedPlatform& platform = shown.platform;
+    Forms& forms = shown.forms;
+    QCOMPARE(platform.messages.size(), 1);
+    QVERIFY2(platform.messages.first().text.contains(message),
+             qPrintable(platform.messages.first().text));
+    QCOMPARE(platform.messages.first().style, vbOKOnly + vbCritical);
+    QVERIFY(!forms.isLoaded(QStringLiteral("DataReport1")));
+}
+
+void tst_DataReport1::unwritablePdfIsReported() {
+    TestDatabase db;
+    ShownReport shown(db.path());
+    ScriptedPlatform& platform = shown.platform;
+    Forms& forms = shown.forms;
+    auto& report = forms.get<DataReport1>(QStringLiteral("DataReport1"));
+    QVERIFY(!report.saveAsPdf(db.folder() + QStringLiteral("/no such folder/report.pdf")));
+    QCOMPARE(platform.messages.size(), 1);
+    QVERIFY(platform.messages.first().text.contains(QStringLiteral("Не удалось сохранить отчет")));
+    QVERIFY(report.isLoaded());
+}
+
+QTEST_MAIN(tst_DataReport1)
+#include "tst_datareport1.moc"
