@@ -47,12 +47,27 @@ bool Forms::isLoaded(const QString& name) const {
 }
 
 void Forms::formUnloaded() {
+    // Decided once the handler that unloaded has returned: a window may unload itself and then
+    // show the next one, and the program goes on.
+    if (m_quitCheckPending)
+        return;
+    m_quitCheckPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_quitCheckPending = false;
+            if (!m_ended && !anyLoaded())
+                m_platform.Quit();
+        },
+        Qt::QueuedConnection);
+}
+
+bool Forms::anyLoaded() const {
     for (const auto& [name, form] : m_forms) {
         if (form->isLoaded())
-            return;
+            return true;
     }
-    if (!m_ended)
-        m_platform.Quit();
+    return false;
 }
 
 void Forms::End() {

@@ -43,6 +43,7 @@ public:
 
     // Called by a window that has unloaded.
     void formUnloaded();
+    bool anyLoaded() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -55,4 +56,5 @@ private:
     QString m_helpFile;
     std::map<QString, std::unique_ptr<Form>> m_forms;
     bool m_ended = false;
+    bool m_quitCheckPending = false;
 };
