@@ -42,8 +42,8 @@ QString describeMissing(const QList<int>& missing) {
     for (int number : missing)
         numbers << QString::number(number);
     return QStringLiteral("В таблице вопросов «Zadanie» нет вопросов с номерами: %1. Тест не может "
-                          "пройти как положено; сообщите об этом учителю. Окно теста можно закрыть "
-                          "в любой момент.")
+                          "быть проведён полностью; сообщите об этом учителю. Окно теста можно "
+                          "закрыть в любой момент.")
         .arg(numbers.join(QStringLiteral(", ")));
 }
 

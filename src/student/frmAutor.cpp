@@ -38,13 +38,10 @@ void frmAutor::Form_Load() {
 // One row per tick, starting on the first row.
 void frmAutor::Timer1_Timer() {
     if (m_data1->eof()) // an empty table has no first row to count
-        return stopCounting();
+        return m_timer1->setEnabled(false);
     ++m_rowCount;
-    if (!m_data1->MoveNext() || m_data1->eof())
-        stopCounting();
-}
-
-void frmAutor::stopCounting() {
+    if (m_data1->MoveNext() && !m_data1->eof())
+        return;
     m_data1->MoveFirst();
     m_timer1->setEnabled(false);
 }

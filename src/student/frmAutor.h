@@ -20,7 +20,6 @@ public:
     ~frmAutor() override;
 
     Ui::frmAutor* ui() const { return m_ui.get(); }
-    int rowCount() const { return m_rowCount; }
 
 protected:
     void createControls(FormWidget& widget) override;
@@ -31,7 +30,6 @@ private:
     void Timer1_Timer();
     void Command1_Click();
     void finishCounting();
-    void stopCounting();
 
     std::unique_ptr<Ui::frmAutor> m_ui;
     DataControl* m_data1 = nullptr;

@@ -29,7 +29,6 @@ void frmTest::createControls(FormWidget& widget) {
     m_ui = std::make_unique<Ui::frmTest>();
     m_ui->setupUi(&widget);
     setClientSize(7305, 4800);
-    widget.setWindowIcon(QIcon(QStringLiteral(":/kvz.png")));
     bindControls();
     m_timer1 = addTimer(QStringLiteral("Timer1"), 100, false, [this] { Timer1_Timer(); });
     connect(m_ui->cmdNext, &QPushButton::clicked, this, &frmTest::cmdNext_Click);
@@ -137,10 +136,9 @@ void frmTest::CheckAnswer() {
     m_matchCount = sum(m_match);
     m_keyCount = sum(m_key);
     m_pickCount = sum(m_pick);
-    m_answerOk = m_matchCount == m_keyCount && m_keyCount == m_pickCount && m_matchCount > 0 &&
-                         m_keyCount > 0
-                     ? 1
-                     : 0;
+    const bool right = m_matchCount == m_keyCount && m_keyCount == m_pickCount &&
+                       m_matchCount > 0 && m_keyCount > 0;
+    m_answerOk = right ? 1 : 0;
 }
 
 void frmTest::FinishTest() {

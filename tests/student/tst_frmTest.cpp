@@ -219,7 +219,7 @@ void tst_frmTest::closing() {
     QVERIFY(!run.form(kTest).widget()->close());
 
     QVERIFY(run.forms.isLoaded(kTest));
-    QCOMPARE(run.platform.quits, 0);
+    QCOMPARE(run.quits(), 0);
     if (message.isEmpty()) {
         QVERIFY(run.platform.messages.isEmpty());
         QVERIFY(!run.form(kTest).isVisible());
@@ -243,7 +243,7 @@ void tst_frmTest::closingAboveTenCloses() {
     QVERIFY(run.form(kTest).widget()->close());
 
     QVERIFY(!run.forms.isLoaded(kTest));
-    QCOMPARE(run.platform.quits, 1);
+    QCOMPARE(run.quits(), 1);
     QVERIFY(run.platform.messages.isEmpty());
 }
 
@@ -274,7 +274,7 @@ void tst_frmTest::incompleteQuestionTable() {
     QCOMPARE(run.platform.messages.size(), 1);
 
     QVERIFY(run.form(kTest).widget()->close());
-    QCOMPARE(run.platform.quits, 1);
+    QCOMPARE(run.quits(), 1);
 }
 
 QTEST_MAIN(tst_frmTest)

@@ -86,7 +86,7 @@ void tst_studentRoad::wholeRoad() {
     QCOMPARE(run.platform.started[0].program, QStringLiteral("pusk.exe"));
     QCOMPARE(run.platform.started[0].windowStyle, 1);
     QCOMPARE(run.platform.ends, 1);
-    QCOMPARE(run.platform.quits, 0);
+    QCOMPARE(run.quits(), 0);
 }
 
 QTEST_MAIN(tst_studentRoad)
