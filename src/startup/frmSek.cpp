@@ -46,9 +46,7 @@ void frmSek::cmdCancel_Click() {
     backToStart();
 }
 
-// The start window comes first: were this, the only open window, unloaded before it, the
-// program would end for want of windows.
 void frmSek::backToStart() {
-    forms().Show(QStringLiteral("frmStart"));
     Unload();
+    forms().Show(QStringLiteral("frmStart"));
 }
