@@ -7,8 +7,11 @@
 #include <limits>
 
 namespace {
-constexpr int kKeyBatch = 512; // keys per fetch: a screenful many times over, read at once
-constexpr int kPage = 64;      // rows whose values are read together
+// Keys per fetch: the first batch is a screenful many times over; a person who keeps scrolling
+// gets ever larger ones, so the end of a long table is reached in a few steps.
+constexpr int kFirstKeyBatch = 512;
+constexpr int kLargestKeyBatch = 65536;
+constexpr int kPage = 64; // rows whose values are read together
 const QString kRefusedTitle = QStringLiteral("Неверное значение");
 } // namespace
 
@@ -43,6 +46,7 @@ void ResultsModel::recordSourceOpened(Recordset& rs) {
     m_keys.clear();
     m_values.clear();
     m_atEnd = false;
+    m_keyBatch = kFirstKeyBatch;
     m_currentLine = -1;
     endResetModel();
     fetchMore({});
@@ -175,6 +179,11 @@ void ResultsModel::reportReadFailure(const Status& status) const {
         Qt::QueuedConnection);
 }
 
+bool ResultsModel::isCell(const QModelIndex& index) const {
+    return index.isValid() && index.model() == this && index.row() < m_keys.size() &&
+           index.column() < m_columns.size();
+}
+
 int ResultsModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(m_keys.size());
 }
@@ -184,8 +193,7 @@ int ResultsModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ResultsModel::data(const QModelIndex& index, int role) const {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid) ||
-        (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!isCell(index) || (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
     const Recordset* rs = recordset();
     const bool current = index.row() == m_currentLine && rs && rs->hasCurrentRow();
@@ -212,7 +220,7 @@ QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int 
 }
 
 Qt::ItemFlags ResultsModel::flags(const QModelIndex& index) const {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!isCell(index))
         return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
     if (!m_readOnly && m_editable[index.column()])
@@ -236,6 +244,9 @@ bool ResultsModel::canFetchMore(const QModelIndex& parent) const {
 }
 
 void ResultsModel::fetchMore(const QModelIndex& parent) {
-    if (canFetchMore(parent) && appendKeys(kKeyBatch) < kKeyBatch)
+    if (!canFetchMore(parent))
+        return;
+    if (appendKeys(m_keyBatch) < m_keyBatch)
         m_atEnd = true;
+    m_keyBatch = std::min(2 * m_keyBatch, kLargestKeyBatch);
 }

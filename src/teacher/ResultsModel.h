@@ -49,6 +49,7 @@ signals:
 
 private:
     Recordset* recordset() const;
+    bool isCell(const QModelIndex& index) const;
     void recordSourceOpened(Recordset& rs);
     void recordMoved();
     void rowDeleted(qint64 key);
@@ -69,6 +70,7 @@ private:
     QVector<qint64> m_keys;
     mutable QVector<QVector<QVariant>> m_values; // per line; empty until read
     bool m_atEnd = true;
+    int m_keyBatch = 0;
     bool m_readOnly = false;
     int m_currentLine = -1;
     mutable bool m_readFailureReported = false;

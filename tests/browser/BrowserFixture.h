@@ -49,7 +49,11 @@ struct Browser {
     Forms forms{platform, db.path()};
 
     explicit Browser(const QStringList& results) {
-        db.setResults(results);
+        // One transaction: thousands of rows written one by one would each wait for the disk.
+        QString sql = QStringLiteral("BEGIN; DELETE FROM Rezultat;");
+        for (const QString& result : results)
+            sql += QStringLiteral("INSERT INTO Rezultat VALUES (NULL, %1);").arg(result);
+        db.exec(sql + QStringLiteral("COMMIT;"));
         registerBrowserForms(forms);
         forms.add(std::make_unique<frmEditStandIn>(forms));
     }

@@ -1,0 +1,237 @@
+#include "BrowserFixture.h"
+#include "Database.h"
+#include "TableRows.h"
+#include "ui_frmVeiv.h"
+
+#include <QAbstractItemModelTester>
+
+using namespace browser;
+
+namespace {
+const QString kName = QStringLiteral("Фамилия, Имя, Отчество");
+constexpr int kNameColumn = 1;
+constexpr int kFirstFlagColumn = 2;
+constexpr int kPercentColumn = 12;
+} // namespace
+
+class tst_ResultsGrid : public QObject {
+    Q_OBJECT
+private slots:
+    void keysAndRowsByRange_data();
+    void keysAndRowsByRange();
+    void modelPassesTheTester();
+    void columnsAreTheFieldsInOrder();
+    void opensLazilyAndFetchesToTheEnd();
+    void currentLineFollowsTheRecordSource();
+    void pickingALineMakesItsRowCurrent();
+    void editsAreWrittenByTheRecordSourceRule_data();
+    void editsAreWrittenByTheRecordSourceRule();
+    void refusedEditKeepsTheStoredValue_data();
+    void refusedEditKeepsTheStoredValue();
+    void recordSelectorMarksTheCurrentRowAndItsEdit();
+    void editorCommitsThroughTheView();
+};
+
+void tst_ResultsGrid::keysAndRowsByRange_data() {
+    QTest::addColumn<qint64>("after");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<qint64>("upTo");
+    QTest::addColumn<QList<qint64>>("keys");
+    // The table holds keys 1, 2, 4, 7, 8 (3, 5 and 6 deleted).
+    QTest::newRow("from the start, all")
+        << qint64(0) << -1 << qint64(1000) << QList<qint64>{1, 2, 4, 7, 8};
+    QTest::newRow("limited") << qint64(0) << 2 << qint64(1000) << QList<qint64>{1, 2};
+    QTest::newRow("after a gap") << qint64(2) << 2 << qint64(1000) << QList<qint64>{4, 7};
+    QTest::newRow("up to a key") << qint64(1) << -1 << qint64(7) << QList<qint64>{2, 4, 7};
+    QTest::newRow("past the end") << qint64(8) << 10 << qint64(1000) << QList<qint64>{};
+}
+
+void tst_ResultsGrid::keysAndRowsByRange() {
+    QFETCH(qint64, after);
+    QFETCH(int, limit);
+    QFETCH(qint64, upTo);
+    QFETCH(QList<qint64>, keys);
+    TestDatabase db;
+    db.exec(QStringLiteral("DELETE FROM Rezultat; INSERT INTO Rezultat (\"Код\", \"%1\") VALUES "
+                           "(1, 'Ученик 1'), (2, 'Ученик 2'), (4, 'Ученик 4'), (7, 'Ученик 7'), "
+                           "(8, 'Ученик 8')")
+                .arg(kName));
+    Status status;
+    const auto database = Database::open(db.path(), status);
+    QVERIFY2(database, qPrintable(status.error));
+    const TableRows reader(QStringLiteral("Rezultat"), {QStringLiteral("Код"), kName});
+    QVector<qint64> found;
+    QVERIFY(reader.keysAfter(*database, after, limit, found, upTo).ok());
+    QCOMPARE(QList<qint64>(found.begin(), found.end()), keys);
+    QVector<TableRows::Row> rowsRead;
+    QVERIFY(reader.rowsBetween(*database, 2, 7, rowsRead).ok());
+    QCOMPARE(rowsRead.size(), 3);
+    QCOMPARE(rowsRead[1].key, 4);
+    QCOMPARE(rowsRead[1].values, (QVector<QVariant>{4, QStringLiteral("Ученик 4")}));
+}
+
+void tst_ResultsGrid::modelPassesTheTester() {
+    Browser b(rows(1200));
+    b.open(true);
+    {
+        QAbstractItemModelTester tester(&b.model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        while (b.model().canFetchMore({}))
+            b.model().fetchMore({});
+        b.data().MoveLast();
+        b.model().setData(b.model().index(3, kNameColumn), QStringLiteral("Правка"));
+    }
+    b.finishWalk(); // the tester checks every row on every change: too slow for 1200 steps
+    QAbstractItemModelTester tester(&b.model(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+    b.ui().cmdDelete->click();
+    for (int tick = 0; tick < 3; ++tick)
+        b.timer("Timer3").fire();
+    QCOMPARE(b.model().rowCount(), 1197);
+}
+
+void tst_ResultsGrid::columnsAreTheFieldsInOrder() {
+    Browser b(rows(2));
+    b.open(true);
+    QStringList headings;
+    for (int column = 0; column < b.model().columnCount(); ++column)
+        headings << b.model().headerData(column, Qt::Horizontal).toString();
+    QStringList fields{QStringLiteral("Код"), kName};
+    for (int k = 1; k <= 10; ++k)
+        fields << QStringLiteral("Вопрос %1").arg(k);
+    fields << QStringLiteral("Результат выполнения");
+    QCOMPARE(headings, fields);
+    QCOMPARE(b.model().data(b.model().index(1, kNameColumn)).toString(),
+             QStringLiteral("Ученик 2"));
+    QCOMPARE(b.model().data(b.model().index(1, kFirstFlagColumn)).toString(), QStringLiteral("-1"));
+    QCOMPARE(b.model().data(b.model().index(1, kFirstFlagColumn + 2)).toString(),
+             QStringLiteral("0"));
+    QCOMPARE(b.model().data(b.model().index(1, kPercentColumn)).toString(), QStringLiteral("20"));
+}
+
+void tst_ResultsGrid::opensLazilyAndFetchesToTheEnd() {
+    Browser b(rows(3000));
+    b.open(true);
+    QVERIFY(b.model().rowCount() < 3000);
+    QVERIFY(b.model().canFetchMore({}));
+    while (b.model().canFetchMore({}))
+        b.model().fetchMore({});
+    QCOMPARE(b.model().rowCount(), 3000);
+    QCOMPARE(b.model().data(b.model().index(2999, kNameColumn)).toString(),
+             QStringLiteral("Ученик 3000"));
+}
+
+void tst_ResultsGrid::currentLineFollowsTheRecordSource() {
+    Browser b(rows(3000));
+    b.open(true);
+    b.ui().cmdIzm->click();
+    QCOMPARE(b.grid().currentIndex().row(), 0);
+    b.data().MoveLast(); // far beyond the lines fetched so far
+    QCOMPARE(b.model().currentLine(), 2999);
+    QCOMPARE(b.grid().currentIndex().row(), 2999);
+    b.data().MovePrevious();
+    QCOMPARE(b.grid().currentIndex().row(), 2998);
+}
+
+void tst_ResultsGrid::pickingALineMakesItsRowCurrent() {
+    Browser b(rows(10));
+    b.open(true);
+    b.ui().cmdIzm->click();
+    b.grid().setCurrentIndex(b.model().index(6, kNameColumn));
+    QCOMPARE(b.currentCode(), b.codes()[6].toInt());
+    QCOMPARE(b.ui().Label2->text(), QStringLiteral("Ученик 7"));
+    QCOMPARE(b.model().currentLine(), 6);
+}
+
+void tst_ResultsGrid::editsAreWrittenByTheRecordSourceRule_data() {
+    QTest::addColumn<bool>("byClosing");
+    QTest::newRow("written by a move") << false;
+    QTest::newRow("written by closing") << true;
+}
+
+void tst_ResultsGrid::editsAreWrittenByTheRecordSourceRule() {
+    QFETCH(bool, byClosing);
+    Browser b(rows(3));
+    b.open(true);
+    b.finishWalk();
+    b.ui().cmdIzm->click();
+    const int code = b.codes()[1].toInt();
+    b.grid().setCurrentIndex(b.model().index(1, kNameColumn));
+    QVERIFY(b.model().setData(b.model().index(1, kNameColumn), QStringLiteral("Петров Пётр")));
+    QVERIFY(b.model().setData(b.model().index(1, kFirstFlagColumn + 5), QStringLiteral("-1")));
+    QCOMPARE(b.model().data(b.model().index(1, kNameColumn)).toString(),
+             QStringLiteral("Петров Пётр"));
+    QCOMPARE(b.stored(kName, code).toString(), QStringLiteral("Ученик 2")); // still pending
+    if (byClosing)
+        b.ui().cmdOk->click();
+    else
+        b.grid().setCurrentIndex(b.model().index(2, kNameColumn));
+    QCOMPARE(b.stored(kName, code).toString(), QStringLiteral("Петров Пётр"));
+    QCOMPARE(b.stored(QStringLiteral("Вопрос 6"), code).toInt(), -1);
+    if (!byClosing)
+        QCOMPARE(b.model().data(b.model().index(1, kNameColumn)).toString(),
+                 QStringLiteral("Петров Пётр"));
+}
+
+void tst_ResultsGrid::refusedEditKeepsTheStoredValue_data() {
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("text in the percentage") << kPercentColumn << "много"
+                                            << "20";
+    QTest::newRow("two in a flag") << kFirstFlagColumn << "2"
+                                   << "-1";
+    QTest::newRow("a word in a flag") << kFirstFlagColumn + 3 << "может быть"
+                                      << "0";
+}
+
+void tst_ResultsGrid::refusedEditKeepsTheStoredValue() {
+    QFETCH(int, column);
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    Browser b(rows(3));
+    b.open(true);
+    b.finishWalk();
+    b.grid().setCurrentIndex(b.model().index(1, column));
+    QVERIFY(!b.model().setData(b.model().index(1, column), typed));
+    QCOMPARE(b.platform.messages.size(), 1);
+    QVERIFY(b.platform.messages[0].text.contains(typed));
+    QCOMPARE(b.model().data(b.model().index(1, column)).toString(), kept);
+    b.grid().setCurrentIndex(b.model().index(2, column));
+    const QString field = b.model().headerData(column, Qt::Horizontal).toString();
+    QCOMPARE(Recordset::displayText(b.stored(field, b.codes()[1].toInt())), kept);
+}
+
+void tst_ResultsGrid::recordSelectorMarksTheCurrentRowAndItsEdit() {
+    Browser b(rows(3));
+    b.open(true);
+    b.finishWalk();
+    auto selector = [&](int line) { return b.model().headerData(line, Qt::Vertical).toString(); };
+    QCOMPARE(selector(0), QStringLiteral("▶"));
+    QCOMPARE(selector(1), QString());
+    b.ui().Command2->click();
+    QCOMPARE(selector(0), QString());
+    QCOMPARE(selector(1), QStringLiteral("▶"));
+    b.model().setData(b.model().index(1, kNameColumn), QStringLiteral("Правка"));
+    QCOMPARE(selector(1), QStringLiteral("✎"));
+}
+
+void tst_ResultsGrid::editorCommitsThroughTheView() {
+    Browser b(rows(3));
+    b.open(true);
+    b.finishWalk();
+    b.ui().cmdIzm->click();
+    QTableView& grid = b.grid();
+    const QModelIndex cell = b.model().index(2, kNameColumn);
+    grid.setCurrentIndex(cell);
+    grid.edit(cell);
+    auto* editor = grid.viewport()->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    editor->setText(QStringLiteral("Сидорова Анна"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    grid.setCurrentIndex(b.model().index(0, kNameColumn));
+    QCOMPARE(b.stored(kName, b.codes()[2].toInt()).toString(), QStringLiteral("Сидорова Анна"));
+}
+
+QTEST_MAIN(tst_ResultsGrid)
+#include "tst_resultsgrid.moc"
