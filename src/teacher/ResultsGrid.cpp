@@ -1,7 +1,6 @@
 #include "ResultsGrid.h"
 
 #include "Form.h"
-#include "Recordset.h"
 #include "ResultsModel.h"
 
 #include <QFontMetrics>
