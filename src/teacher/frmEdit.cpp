@@ -3,6 +3,7 @@
 #include "Controls.h"
 #include "DataControl.h"
 #include "Forms.h"
+#include "frmVeiv.h"
 #include "mdF.h"
 #include "ui_frmEdit.h"
 
@@ -241,7 +242,7 @@ void frmEdit::Exit_Click() {
 }
 
 void frmEdit::Veiv_Click() {
-    forms().Show(QStringLiteral("frmVeiv"));
+    frmVeiv::ShowForTeacher(forms()); // the teacher is signed in: every power
 }
 
 void frmEdit::ViewOthsot_Click() {
