@@ -3,14 +3,11 @@
 #include <QStyle>
 #include <QVariant>
 
-namespace {
-constexpr unsigned kButtonText = 0x80000012u;
-}
-
 void setForeColor(QWidget* widget, unsigned colour) {
     QPalette palette = widget->palette();
-    const QColor c = colour == kButtonText ? widget->style()->standardPalette().color(QPalette::WindowText)
-                                           : fromBgr(colour);
+    const QColor c = colour == kButtonText
+                         ? widget->style()->standardPalette().color(QPalette::WindowText)
+                         : fromBgr(colour);
     palette.setColor(QPalette::WindowText, c);
     palette.setColor(QPalette::Text, c);
     palette.setColor(QPalette::ButtonText, c);
@@ -23,6 +20,10 @@ unsigned foreColor(const QWidget* widget) {
     return v.isValid() ? v.toUInt() : kButtonText;
 }
 
-void setHelpContextID(QObject* control, int context) { control->setProperty("HelpContextID", context); }
+void setHelpContextID(QObject* control, int context) {
+    control->setProperty("HelpContextID", context);
+}
 
-int helpContextID(const QObject* control) { return control->property("HelpContextID").toInt(); }
+int helpContextID(const QObject* control) {
+    return control->property("HelpContextID").toInt();
+}

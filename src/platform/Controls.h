@@ -19,11 +19,23 @@ inline int Value(const QCheckBox* box) {
 }
 
 inline void setValue(QCheckBox* box, int value) {
-    box->setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+    box->setCheckState(value == 1   ? Qt::Checked
+                       : value == 2 ? Qt::PartiallyChecked
+                                    : Qt::Unchecked);
 }
 
+// The colours the windows use, as the platform stores them (&H00BBGGRR; &H80000012 is the
+// system's button-text colour, the normal colour of labels).
+constexpr unsigned kRed = 0x000000FF;
+constexpr unsigned kBlue = 0x00FF0000;
+constexpr unsigned kDarkBlue = 0x00C00000;
+constexpr unsigned kNavy = 0x00800000;
+constexpr unsigned kButtonText = 0x80000012;
+
 // A colour as the platform stores it: &H00BBGGRR.
-inline QColor fromBgr(unsigned bgr) { return QColor(bgr & 0xff, (bgr >> 8) & 0xff, (bgr >> 16) & 0xff); }
+inline QColor fromBgr(unsigned bgr) {
+    return QColor(bgr & 0xff, (bgr >> 8) & 0xff, (bgr >> 16) & 0xff);
+}
 
 // Text colour of a label or other control; &H80000012 (button text) is the palette's own.
 void setForeColor(QWidget* widget, unsigned colour);

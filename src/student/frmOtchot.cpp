@@ -11,7 +11,6 @@
 using QuestionNumbers::kQuestions;
 
 namespace {
-constexpr unsigned kRed = 0x000000FF;
 const QString kRight = QStringLiteral("Ответ правильный");
 const QString kWrong = QStringLiteral("Ответ неверный");
 } // namespace

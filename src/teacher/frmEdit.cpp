@@ -17,7 +17,6 @@ constexpr int kClientWidth = 7125;
 constexpr int kClientHeight = 4500;
 constexpr int kQuestionLimit = 255;
 constexpr int kAnswerLimit = 64;
-constexpr unsigned kDarkBlue = 0x00C00000;
 
 // The editor's two kinds of text box, the single-line answers and the multi-line question,
 // seen through one set of words.

@@ -17,11 +17,6 @@ const QString kEditor = QStringLiteral("frmEdit");
 const QString kNameField = QStringLiteral("Фамилия, Имя, Отчество");
 const QString kPercentField = QStringLiteral("Результат выполнения");
 
-constexpr unsigned kButtonText = 0x80000012;
-constexpr unsigned kRed = 0x000000FF;
-constexpr unsigned kBlue = 0x00FF0000;
-constexpr unsigned kDarkBlue = 0x00C00000;
-constexpr unsigned kNavy = 0x00800000;
 constexpr int kTwipsPerPixel = 15;
 
 // A layout gives the window's outer size; the client area is that less the fixed single border

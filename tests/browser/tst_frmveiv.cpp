@@ -258,7 +258,7 @@ void tst_frmVeiv::answersShowVerdictsAndColours() {
         for (int k = 0; k < 10; ++k) {
             QCOMPARE(lb[k]->text(), k < right ? QStringLiteral("Ответ правильный")
                                               : QStringLiteral("Ответ неверный"));
-            QCOMPARE(foreColor(lb[k]), k < right ? 0x80000012u : 0x000000FFu);
+            QCOMPARE(foreColor(lb[k]), k < right ? kButtonText : kRed);
         }
     };
     verdicts(10);

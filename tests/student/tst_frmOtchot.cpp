@@ -9,8 +9,7 @@ namespace {
 const QString kOtchot = QStringLiteral("frmOtchot");
 const QString kRight = QStringLiteral("Ответ правильный");
 const QString kWrong = QStringLiteral("Ответ неверный");
-constexpr unsigned kRed = 0x000000FF;
-constexpr unsigned kNormalText = 0x80000012;
+constexpr unsigned kNormalText = kButtonText;
 
 // A Rezultat row: name, ten flags from a "1"/"0" pattern, the percentage (SQL).
 QString resultRow(const QString& name, const QString& flags, const QString& percent) {
