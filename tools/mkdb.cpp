@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
     }
     Status status;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("mkdb"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("mkdb"));
         db.setDatabaseName(QString::fromLocal8Bit(argv[2]));
         status = db.open() && registerRussianCollation(db)
                      ? runSqlScript(db, QString::fromUtf8(script.readAll()))

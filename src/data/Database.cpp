@@ -16,7 +16,9 @@ QChar primaryKey(QChar c) {
     return folded == QChar(0x0451) ? QChar(0x0435) : folded; // ё sorts with е
 }
 
-int sign(int v) { return (v > 0) - (v < 0); }
+int sign(int v) {
+    return (v > 0) - (v < 0);
+}
 
 int collate(void*, int lengthA, const void* a, int lengthB, const void* b) {
     const QString left = QString::fromRawData(static_cast<const QChar*>(a), lengthA / 2);
@@ -58,8 +60,8 @@ bool registerRussianCollation(QSqlDatabase& db) {
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
         return false;
     sqlite3* sqlite = *static_cast<sqlite3* const*>(handle.data());
-    return sqlite && sqlite3_create_collation(sqlite, "RUSSIAN", SQLITE_UTF16, nullptr,
-                                              collate) == SQLITE_OK;
+    return sqlite &&
+           sqlite3_create_collation(sqlite, "RUSSIAN", SQLITE_UTF16, nullptr, collate) == SQLITE_OK;
 }
 
 Database::Database(QString path, QString connection)
@@ -96,7 +98,8 @@ std::shared_ptr<Database> Database::connect(const QString& path, Status& status)
                 .arg(QDir::toNativeSeparators(path)));
         return nullptr;
     }
-    const QString name = QStringLiteral("kvz-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString name =
+        QStringLiteral("kvz-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     std::shared_ptr<Database> db(new Database(path, name));
     QSqlDatabase sql = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     sql.setDatabaseName(path);

@@ -41,7 +41,9 @@ double radixNumber(const QString& s, qsizetype from, int radix) {
     return value;
 }
 
-bool isDigit(const QString& s, qsizetype i) { return i < s.size() && s[i] >= u'0' && s[i] <= u'9'; }
+bool isDigit(const QString& s, qsizetype i) {
+    return i < s.size() && s[i] >= u'0' && s[i] <= u'9';
+}
 
 qsizetype skipDigits(const QString& s, qsizetype i) {
     while (isDigit(s, i))

@@ -68,7 +68,8 @@ std::unique_ptr<Recordset> Recordset::open(std::shared_ptr<Database> db, const Q
     }
     QVector<Field> fields;
     while (info.next())
-        fields.append({info.value(1).toString(), kindOf(info.value(2).toString(), info.value(5).toInt() > 0)});
+        fields.append({info.value(1).toString(),
+                       kindOf(info.value(2).toString(), info.value(5).toInt() > 0)});
     std::unique_ptr<Recordset> rs(new Recordset(std::move(db), table, std::move(fields)));
     status = rs->MoveFirst();
     if (!status.ok())
@@ -194,7 +195,8 @@ Status Recordset::setBookmark(qint64 bookmark) {
     const Status s = land(m_byId, before);
     if (s.ok() && (m_position != Position::OnRow || m_rowid != bookmark))
         return Status::failure(
-            QStringLiteral("Запись таблицы «%1», к которой нужно вернуться, удалена.").arg(m_table));
+            QStringLiteral("Запись таблицы «%1», к которой нужно вернуться, удалена.")
+                .arg(m_table));
     return s;
 }
 
@@ -213,9 +215,13 @@ Status Recordset::AddNew() {
     return Status::success();
 }
 
-Status Recordset::Edit() { return hasCurrentRow() ? Status::success() : noCurrentRow(); }
+Status Recordset::Edit() {
+    return hasCurrentRow() ? Status::success() : noCurrentRow();
+}
 
-Status Recordset::Update() { return hasCurrentRow() ? flush() : noCurrentRow(); }
+Status Recordset::Update() {
+    return hasCurrentRow() ? flush() : noCurrentRow();
+}
 
 Status Recordset::Delete() {
     if (m_position != Position::OnRow)
@@ -258,8 +264,9 @@ Status Recordset::setValue(int field, const QVariant& value) {
         const auto number = parseNumber(value.toString());
         const bool whole = f.kind == FieldKind::Whole;
         if (!number || (whole && (*number != std::floor(*number) || std::fabs(*number) > 9e15)))
-            return Status::failure(refusal(
-                value, f, whole ? QStringLiteral("нужно целое число") : QStringLiteral("нужно число")));
+            return Status::failure(refusal(value, f,
+                                           whole ? QStringLiteral("нужно целое число")
+                                                 : QStringLiteral("нужно число")));
         stored = whole ? QVariant(qint64(*number)) : QVariant(*number);
         break;
     }
@@ -306,7 +313,8 @@ Status Recordset::flush() {
     } else if (query.numRowsAffected() == 0) {
         m_dirty.clear();
         return Status::failure(
-            QStringLiteral("Запись таблицы «%1» удалена, изменения в ней не сохранены.").arg(m_table));
+            QStringLiteral("Запись таблицы «%1» удалена, изменения в ней не сохранены.")
+                .arg(m_table));
     }
     m_dirty.clear();
     return Status::success();

@@ -17,9 +17,8 @@ Status writeTitleLine(const QString& title) {
     file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly) || file.write(cp1251::encode(title) + "\r\n") < 0 ||
         !file.commit()) {
-        return Status::failure(
-            QStringLiteral("Не удалось записать заголовок теста в файл «%1»: %2")
-                .arg(kTitleFile, file.errorString()));
+        return Status::failure(QStringLiteral("Не удалось записать заголовок теста в файл «%1»: %2")
+                                   .arg(kTitleFile, file.errorString()));
     }
     return Status::success();
 }
@@ -38,9 +37,8 @@ Status LoadTitle() {
     const QByteArray content = file.readAll();
     if (content.isEmpty()) {
         TestTitle = kDefaultTitle;
-        return Status::failure(
-            QStringLiteral("Файл «%1» пуст. Используется заголовок «%2».")
-                .arg(kTitleFile, kDefaultTitle));
+        return Status::failure(QStringLiteral("Файл «%1» пуст. Используется заголовок «%2».")
+                                   .arg(kTitleFile, kDefaultTitle));
     }
     // A line ends at CR; a lone LF (a file saved by a Linux editor) ends it too.
     qsizetype end = 0;

@@ -23,7 +23,8 @@ Status CreateTitleFile();
 
 // Asks for a new title (the answer is empty when the teacher cancels) and writes it as the
 // file's only line; TestTitle keeps its value until the next LoadTitle.
-using AskTitle = std::function<std::optional<QString>(const QString& prompt, const QString& caption)>;
+using AskTitle =
+    std::function<std::optional<QString>(const QString& prompt, const QString& caption)>;
 Status EditTitle(const AskTitle& ask);
 
 // The prompt of EditTitle for the current TestTitle.

@@ -24,7 +24,9 @@ void DataControl::bind(QPlainTextEdit* box, const QString& field) {
     connect(box, &QPlainTextEdit::textChanged, this, [this, box] { edited(box); });
 }
 
-void DataControl::bind(QLabel* label, const QString& field) { m_bindings.push_back({label, field}); }
+void DataControl::bind(QLabel* label, const QString& field) {
+    m_bindings.push_back({label, field});
+}
 
 void DataControl::bind(QCheckBox* box, const QString& field) {
     m_bindings.push_back({box, field});
@@ -76,7 +78,9 @@ static Status notOpen(const QString& table) {
 }
 
 #define KVZ_RS_OPERATION(name)                                                                     \
-    bool DataControl::name() { return check(m_rs ? m_rs->name() : notOpen(m_table)); }
+    bool DataControl::name() {                                                                     \
+        return check(m_rs ? m_rs->name() : notOpen(m_table));                                      \
+    }
 KVZ_RS_OPERATION(MoveFirst)
 KVZ_RS_OPERATION(MoveLast)
 KVZ_RS_OPERATION(MoveNext)
@@ -156,5 +160,6 @@ void DataControl::edited(QWidget* widget) {
     if (widget == m_loadingWidget && value == m_loadingValue)
         return;
     const bool isCheck = qobject_cast<QCheckBox*>(widget) != nullptr;
-    check(m_rs->setValue(b->field, isCheck ? QVariant(value.toInt() == Qt::Checked ? -1 : 0) : value));
+    check(m_rs->setValue(b->field,
+                         isCheck ? QVariant(value.toInt() == Qt::Checked ? -1 : 0) : value));
 }

@@ -8,7 +8,9 @@
 #include <QCloseEvent>
 #include <QPushButton>
 
-FormWidget::FormWidget(Form& form) : m_form(form) { setObjectName(form.name()); }
+FormWidget::FormWidget(Form& form) : m_form(form) {
+    setObjectName(form.name());
+}
 
 void FormWidget::closeEvent(QCloseEvent* event) {
     if (m_form.closeRequested())
@@ -21,11 +23,17 @@ Form::Form(Forms& forms, QString name) : m_forms(forms), m_name(std::move(name))
     setObjectName(m_name);
 }
 
-Form::~Form() { delete m_widget.data(); }
+Form::~Form() {
+    delete m_widget.data();
+}
 
-Platform& Form::platform() const { return m_forms.platform(); }
+Platform& Form::platform() const {
+    return m_forms.platform();
+}
 
-bool Form::isVisible() const { return m_widget && m_widget->isVisible(); }
+bool Form::isVisible() const {
+    return m_widget && m_widget->isVisible();
+}
 
 void Form::report(const Status& status, const QString& title) const {
     if (!status.ok())
@@ -112,13 +120,16 @@ void Form::setCaption(const QString& caption) {
         m_widget->setWindowTitle(caption);
 }
 
-QString Form::caption() const { return m_widget ? m_widget->windowTitle() : QString(); }
+QString Form::caption() const {
+    return m_widget ? m_widget->windowTitle() : QString();
+}
 
 void Form::Centre() {
     if (!m_widget)
         return;
     const QSize screen = platform().ScreenSize();
-    m_widget->move((screen.width() - m_widget->width()) / 2, (screen.height() - m_widget->height()) / 2);
+    m_widget->move((screen.width() - m_widget->width()) / 2,
+                   (screen.height() - m_widget->height()) / 2);
 }
 
 void Form::setClientSize(int widthTwips, int heightTwips, Border border) {
@@ -138,7 +149,8 @@ void Form::setClientSize(int widthTwips, int heightTwips, Border border) {
     m_widget->setFixedSize(twips(widthTwips), twips(heightTwips));
 }
 
-FormTimer* Form::addTimer(const QString& name, int intervalMs, bool enabled, std::function<void()> tick) {
+FormTimer* Form::addTimer(const QString& name, int intervalMs, bool enabled,
+                          std::function<void()> tick) {
     auto* timer = new FormTimer(name, intervalMs, std::move(tick), m_widget);
     m_timers.push_back(timer);
     timer->setEnabled(enabled); // the first tick comes from the event loop, after the load

@@ -18,7 +18,9 @@ class Platform;
 class QCloseEvent;
 
 // Twips (1/1440 inch) to pixels at 96 dpi.
-constexpr int twips(int t) { return t / 15; }
+constexpr int twips(int t) {
+    return t / 15;
+}
 
 // The top-level widget of a loaded window. Its close box asks the window, which may refuse.
 class FormWidget : public QWidget {
@@ -48,8 +50,8 @@ public:
     bool isVisible() const;
     FormWidget* widget() const { return m_widget; }
 
-    void Show();  // loads when needed; never waits
-    void Hide();  // stays loaded
+    void Show();   // loads when needed; never waits
+    void Hide();   // stays loaded
     bool Unload(); // false when Form_Unload cancelled it
     void Load();
 
@@ -80,7 +82,8 @@ protected:
     void setClientSize(int widthTwips, int heightTwips, Border border = Border::Fixed);
 
     // A timer of this window: stops on unload, never re-enters its own tick.
-    FormTimer* addTimer(const QString& name, int intervalMs, bool enabled, std::function<void()> tick);
+    FormTimer* addTimer(const QString& name, int intervalMs, bool enabled,
+                        std::function<void()> tick);
     // A record source of this window on one whole table of the database; opened after
     // Form_Load, closed (pending edit written) on unload.
     DataControl* addData(const QString& name, const QString& table);

@@ -1,6 +1,7 @@
 #include "FormTimer.h"
 
-FormTimer::FormTimer(const QString& name, int intervalMs, std::function<void()> tick, QObject* parent)
+FormTimer::FormTimer(const QString& name, int intervalMs, std::function<void()> tick,
+                     QObject* parent)
     : QObject(parent), m_tick(std::move(tick)) {
     setObjectName(name);
     m_timer.setInterval(intervalMs);

@@ -86,12 +86,14 @@ void Forms::SendF1() {
     if (!target) {
         for (const auto& [name, form] : m_forms) {
             if (form->isVisible() && form->widget()->isActiveWindow())
-                target = form->widget()->focusWidget() ? form->widget()->focusWidget() : form->widget();
+                target =
+                    form->widget()->focusWidget() ? form->widget()->focusWidget() : form->widget();
         }
     }
     if (!target)
         return openHelpFor(nullptr);
-    QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier));
+    QCoreApplication::postEvent(target,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier));
 }
 
 bool Forms::eventFilter(QObject* watched, QEvent* event) {

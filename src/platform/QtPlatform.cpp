@@ -39,7 +39,9 @@ QString buttonText(int result) {
 
 QtPlatform::QtPlatform(QStringList helpFolders) : m_helpFolders(std::move(helpFolders)) {}
 
-QtPlatform::~QtPlatform() { delete m_help.data(); }
+QtPlatform::~QtPlatform() {
+    delete m_help.data();
+}
 
 int QtPlatform::MsgBox(const QString& text, int style, const QString& title) {
     const MsgBoxLayout layout = decodeMsgBoxStyle(style);
@@ -67,7 +69,9 @@ std::optional<QString> QtPlatform::InputBox(const QString& prompt, const QString
     return dialog.textValue();
 }
 
-void QtPlatform::Beep() { QApplication::beep(); }
+void QtPlatform::Beep() {
+    QApplication::beep();
+}
 
 QString QtPlatform::findProgram(const QString& program) {
     const QFileInfo local(QDir::current().filePath(program));
@@ -113,4 +117,6 @@ void QtPlatform::End() {
     std::_Exit(0);
 }
 
-void QtPlatform::Quit() { QCoreApplication::quit(); }
+void QtPlatform::Quit() {
+    QCoreApplication::quit();
+}

@@ -50,7 +50,9 @@ void frmStart::Form_Load() {
     m_combo1Index->setListIndex(-1);
 }
 
-int frmStart::Combo1ListIndex() const { return m_combo1Index->ListIndex(); }
+int frmStart::Combo1ListIndex() const {
+    return m_combo1Index->ListIndex();
+}
 
 void frmStart::cmdAdd_Click() {
     m_listPosition = Combo1ListIndex();
@@ -65,6 +67,10 @@ void frmStart::cmdHelp_Click() {
     forms().SendF1();
 }
 
-void frmStart::Command1_Click() { forms().Show(QStringLiteral("frmOtchot")); }
+void frmStart::Command1_Click() {
+    forms().Show(QStringLiteral("frmOtchot"));
+}
 
-void frmStart::Command2_Click() { forms().Show(QStringLiteral("frmVeiv")); }
+void frmStart::Command2_Click() {
+    forms().Show(QStringLiteral("frmVeiv"));
+}

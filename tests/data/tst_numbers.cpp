@@ -66,7 +66,8 @@ void tst_Numbers::roundToInt32_data() {
     QTest::newRow("int max + 0.4") << 2147483647.4 << true << 2147483647;
     QTest::newRow("int max + 0.5 rounds out") << 2147483647.5 << false << 0;
     QTest::newRow("int min") << -2147483648.0 << true << std::numeric_limits<int>::min();
-    QTest::newRow("int min - 0.5 to even") << -2147483648.5 << true << std::numeric_limits<int>::min();
+    QTest::newRow("int min - 0.5 to even")
+        << -2147483648.5 << true << std::numeric_limits<int>::min();
     QTest::newRow("int min - 1") << -2147483649.0 << false << 0;
     QTest::newRow("huge") << 1e30 << false << 0;
     QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << false << 0;

@@ -22,8 +22,12 @@ struct Source {
             rs = Recordset::open(database, table, status);
     }
     Recordset* operator->() const { return rs.get(); }
-    QString text(const QString& field) const { return Recordset::displayText(rs->value(rs->fieldIndex(field))); }
-    Status set(const QString& field, const QVariant& v) const { return rs->setValue(rs->fieldIndex(field), v); }
+    QString text(const QString& field) const {
+        return Recordset::displayText(rs->value(rs->fieldIndex(field)));
+    }
+    Status set(const QString& field, const QVariant& v) const {
+        return rs->setValue(rs->fieldIndex(field), v);
+    }
 };
 
 QString rows(const QStringList& names) {
@@ -115,7 +119,8 @@ void tst_Recordset::emptyTableIsBothEnds() {
 
 void tst_Recordset::pendingEditWrittenOnEveryMove_data() {
     QTest::addColumn<QString>("move");
-    for (const char* move : {"MoveFirst", "MoveLast", "MoveNext", "MovePrevious", "Bookmark", "AddNew", "flush"})
+    for (const char* move :
+         {"MoveFirst", "MoveLast", "MoveNext", "MovePrevious", "Bookmark", "AddNew", "flush"})
         QTest::newRow(move) << move;
 }
 
@@ -128,7 +133,9 @@ void tst_Recordset::pendingEditWrittenOnEveryMove() {
     QVERIFY(s.set(kName, QStringLiteral("Б")).ok());
     QVERIFY(s.set(QStringLiteral("Вопрос 3"), -1).ok());
     QVERIFY(s->hasPendingEdit());
-    QCOMPARE(db.scalar("SELECT count(*) FROM Rezultat WHERE \"Фамилия, Имя, Отчество\" = 'Б'").toInt(), 0);
+    QCOMPARE(
+        db.scalar("SELECT count(*) FROM Rezultat WHERE \"Фамилия, Имя, Отчество\" = 'Б'").toInt(),
+        0);
     Status st;
     if (move == "MoveFirst")
         st = s->MoveFirst();
@@ -145,9 +152,13 @@ void tst_Recordset::pendingEditWrittenOnEveryMove() {
     else
         st = s->flush();
     QVERIFY2(st.ok(), qPrintable(st.error));
-    QCOMPARE(db.column("SELECT \"Фамилия, Имя, Отчество\" FROM Rezultat ORDER BY \"Код\"").at(1).toString(),
+    QCOMPARE(db.column("SELECT \"Фамилия, Имя, Отчество\" FROM Rezultat ORDER BY \"Код\"")
+                 .at(1)
+                 .toString(),
              QStringLiteral("Б"));
-    QCOMPARE(db.scalar("SELECT \"Вопрос 3\" FROM Rezultat WHERE \"Фамилия, Имя, Отчество\" = 'Б'").toInt(), -1);
+    QCOMPARE(db.scalar("SELECT \"Вопрос 3\" FROM Rezultat WHERE \"Фамилия, Имя, Отчество\" = 'Б'")
+                 .toInt(),
+             -1);
 }
 
 void tst_Recordset::addNewAppendsAsLastRowWithFalseFlags() {
@@ -255,9 +266,11 @@ void tst_Recordset::valuesAreCheckedAgainstTheirField_data() {
     QTest::newRow("flag 5 refused") << "Вопрос 1" << QVariant(5) << false << QVariant(0);
     QTest::newRow("flag text refused") << "Вопрос 1" << QVariant("может") << false << QVariant(0);
     QTest::newRow("percent") << "Результат выполнения" << QVariant("70") << true << QVariant(70);
-    QTest::newRow("percent comma") << "Результат выполнения" << QVariant("66,5") << true << QVariant(66.5);
+    QTest::newRow("percent comma")
+        << "Результат выполнения" << QVariant("66,5") << true << QVariant(66.5);
     QTest::newRow("percent empty") << "Результат выполнения" << QVariant("") << true << QVariant();
-    QTest::newRow("percent text refused") << "Результат выполнения" << QVariant("много") << false << QVariant();
+    QTest::newRow("percent text refused")
+        << "Результат выполнения" << QVariant("много") << false << QVariant();
     QTest::newRow("counter refused") << "Код" << QVariant(99) << false << QVariant(1);
 }
 
@@ -288,14 +301,16 @@ void tst_Recordset::wholeNumbersDisplayWithoutDecimals() {
 
 void tst_Recordset::namesSortAsARussianReaderExpects() {
     TestDatabase db;
-    db.setResults(rows({"ёлкин", "Ершов", "Яковлев", "абрамов", "Борисов", "", "Ёжиков", "Андреев"}).split('|'));
+    db.setResults(rows({"ёлкин", "Ершов", "Яковлев", "абрамов", "Борисов", "", "Ёжиков", "Андреев"})
+                      .split('|'));
     // The report's ORDER BY runs unchanged; the column's collation gives the order.
-    const QVariantList names =
-        db.column(QStringLiteral("SELECT `Фамилия, Имя, Отчество` FROM Rezultat ORDER BY `Фамилия, Имя, Отчество`"));
+    const QVariantList names = db.column(QStringLiteral(
+        "SELECT `Фамилия, Имя, Отчество` FROM Rezultat ORDER BY `Фамилия, Имя, Отчество`"));
     QStringList order;
     for (const QVariant& n : names)
         order << n.toString();
-    QCOMPARE(order.join(','), QStringLiteral(",абрамов,Андреев,Борисов,Ёжиков,ёлкин,Ершов,Яковлев"));
+    QCOMPARE(order.join(','),
+             QStringLiteral(",абрамов,Андреев,Борисов,Ёжиков,ёлкин,Ершов,Яковлев"));
     QVERIFY(compareRussian(QStringLiteral("Елена"), QStringLiteral("Ёлена")) < 0);
     QVERIFY(compareRussian(QStringLiteral("иванов"), QStringLiteral("Иванов")) < 0);
     QCOMPARE(compareRussian(QStringLiteral("Иванов"), QStringLiteral("Иванов")), 0);
@@ -305,9 +320,15 @@ void tst_Recordset::faultsAreReportedInRussian_data() {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("table");
     QTest::addColumn<QString>("words");
-    QTest::newRow("missing file") << "missing" << "Rezultat" << "не найден";
-    QTest::newRow("not a database") << "garbage" << "Rezultat" << "не является базой данных";
-    QTest::newRow("missing table") << "" << "Nothing" << "нет таблицы «Nothing»";
+    QTest::newRow("missing file") << "missing"
+                                  << "Rezultat"
+                                  << "не найден";
+    QTest::newRow("not a database") << "garbage"
+                                    << "Rezultat"
+                                    << "не является базой данных";
+    QTest::newRow("missing table") << ""
+                                   << "Nothing"
+                                   << "нет таблицы «Nothing»";
 }
 
 void tst_Recordset::faultsAreReportedInRussian() {
@@ -339,7 +360,8 @@ void tst_Recordset::failedWriteKeepsThePendingEdit() {
     TestDatabase db;
     Source s(db, QStringLiteral("Rezultat"));
     // Another program holds the write lock: the write fails, the edit stays, the row stays.
-    QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("locker"));
+    QSqlDatabase other =
+        QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("locker"));
     other.setDatabaseName(db.path());
     QVERIFY(other.open());
     QSqlQuery lock(other);
@@ -353,7 +375,9 @@ void tst_Recordset::failedWriteKeepsThePendingEdit() {
     lock.finish();
     other.close();
     QVERIFY(s->MoveLast().ok());
-    QCOMPARE(db.scalar(QStringLiteral("SELECT \"Фамилия, Имя, Отчество\" FROM Rezultat")).toString(), QStringLiteral("Пётр"));
+    QCOMPARE(
+        db.scalar(QStringLiteral("SELECT \"Фамилия, Имя, Отчество\" FROM Rezultat")).toString(),
+        QStringLiteral("Пётр"));
     other = QSqlDatabase();
     QSqlDatabase::removeDatabase(QStringLiteral("locker"));
 }

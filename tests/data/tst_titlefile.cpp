@@ -165,7 +165,8 @@ void tst_TitleFile::editTitlePromptQuotesCurrentTitle() {
 void tst_TitleFile::unwritableFileIsReported() {
     // A folder in the file's place can be neither read nor written, even by root.
     QVERIFY(QDir().mkdir(mdF::kTitleFile));
-    const Status write = mdF::EditTitle([](const QString&, const QString&) { return QStringLiteral("y"); });
+    const Status write =
+        mdF::EditTitle([](const QString&, const QString&) { return QStringLiteral("y"); });
     QVERIFY(!write.ok());
     QVERIFY(write.error.contains(QStringLiteral("title.ini")));
     QVERIFY(!mdF::CreateTitleFile().ok());

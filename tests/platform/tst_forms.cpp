@@ -24,7 +24,8 @@ const QString kName = QStringLiteral("Фамилия, Имя, Отчество")
 // A window with a record source on Rezultat and a few bound controls.
 class frmProbe : public Form {
 public:
-    explicit frmProbe(Forms& forms, const QString& name = QStringLiteral("frmProbe")) : Form(forms, name) {}
+    explicit frmProbe(Forms& forms, const QString& name = QStringLiteral("frmProbe"))
+        : Form(forms, name) {}
 
     QLineEdit* name = nullptr;
     QPlainTextEdit* notes = nullptr;
@@ -65,7 +66,9 @@ protected:
         ++unloads;
         cancel = cancelUnload;
     }
-    void controlsDestroyed() override { name = nullptr, notes = nullptr, percent = nullptr, flag = nullptr; }
+    void controlsDestroyed() override {
+        name = nullptr, notes = nullptr, percent = nullptr, flag = nullptr;
+    }
 };
 
 struct Fixture {
@@ -79,7 +82,8 @@ struct Fixture {
         forms.add(std::move(form));
     }
     QVariant stored(const QString& field) const {
-        return db.scalar(QStringLiteral("SELECT \"%1\" FROM Rezultat ORDER BY \"Код\" LIMIT 1").arg(field));
+        return db.scalar(
+            QStringLiteral("SELECT \"%1\" FROM Rezultat ORDER BY \"Код\" LIMIT 1").arg(field));
     }
 };
 
@@ -108,7 +112,8 @@ private slots:
 };
 
 void tst_Forms::loadingARowIsNoEdit() {
-    Fixture f(QStringLiteral("UPDATE Rezultat SET \"Фамилия, Имя, Отчество\" = 'Анна', \"Результат выполнения\" = 70;"));
+    Fixture f(QStringLiteral(
+        "UPDATE Rezultat SET \"Фамилия, Имя, Отчество\" = 'Анна', \"Результат выполнения\" = 70;"));
     f.probe->Show();
     QCOMPARE(f.probe->name->text(), QStringLiteral("Анна"));
     QCOMPARE(f.probe->notes->toPlainText(), QStringLiteral("Анна"));
@@ -273,15 +278,21 @@ void tst_Forms::msgBoxStyleDecodes_data() {
     QTest::addColumn<int>("defaultIndex");
     QTest::addColumn<int>("escape");
     QTest::newRow("48") << 48 << QList<int>{vbOK} << int(QMessageBox::Warning) << 0 << int(vbOK);
-    QTest::newRow("64") << 64 << QList<int>{vbOK} << int(QMessageBox::Information) << 0 << int(vbOK);
-    QTest::newRow("33") << 33 << QList<int>{vbOK, vbCancel} << int(QMessageBox::Question) << 0 << int(vbCancel);
-    QTest::newRow("289") << 289 << QList<int>{vbOK, vbCancel} << int(QMessageBox::Question) << 1 << int(vbCancel);
-    QTest::newRow("305") << 305 << QList<int>{vbOK, vbCancel} << int(QMessageBox::Warning) << 1 << int(vbCancel);
+    QTest::newRow("64") << 64 << QList<int>{vbOK} << int(QMessageBox::Information) << 0
+                        << int(vbOK);
+    QTest::newRow("33") << 33 << QList<int>{vbOK, vbCancel} << int(QMessageBox::Question) << 0
+                        << int(vbCancel);
+    QTest::newRow("289") << 289 << QList<int>{vbOK, vbCancel} << int(QMessageBox::Question) << 1
+                         << int(vbCancel);
+    QTest::newRow("305") << 305 << QList<int>{vbOK, vbCancel} << int(QMessageBox::Warning) << 1
+                         << int(vbCancel);
     QTest::newRow("16") << 16 << QList<int>{vbOK} << int(QMessageBox::Critical) << 0 << int(vbOK);
-    QTest::newRow("yes/no: no escape") << 4 << QList<int>{vbYes, vbNo} << int(QMessageBox::NoIcon) << 0 << 0;
-    QTest::newRow("yes/no/cancel 3rd") << 3 + 512 << QList<int>{vbYes, vbNo, vbCancel} << int(QMessageBox::NoIcon) << 2
-                                       << int(vbCancel);
-    QTest::newRow("default past the buttons") << 512 << QList<int>{vbOK} << int(QMessageBox::NoIcon) << 0 << int(vbOK);
+    QTest::newRow("yes/no: no escape")
+        << 4 << QList<int>{vbYes, vbNo} << int(QMessageBox::NoIcon) << 0 << 0;
+    QTest::newRow("yes/no/cancel 3rd") << 3 + 512 << QList<int>{vbYes, vbNo, vbCancel}
+                                       << int(QMessageBox::NoIcon) << 2 << int(vbCancel);
+    QTest::newRow("default past the buttons")
+        << 512 << QList<int>{vbOK} << int(QMessageBox::NoIcon) << 0 << int(vbOK);
 }
 
 void tst_Forms::msgBoxStyleDecodes() {
@@ -304,9 +315,11 @@ void tst_Forms::programsAreFoundInCurrentFolderFirst() {
     QVERIFY(program.open(QIODevice::WriteOnly));
     program.write("#!/bin/sh\n");
     program.close();
-    QCOMPARE(QtPlatform::findProgram(QStringLiteral("sh")), QStandardPaths::findExecutable("sh")); // not executable
+    QCOMPARE(QtPlatform::findProgram(QStringLiteral("sh")),
+             QStandardPaths::findExecutable("sh")); // not executable
     program.setPermissions(program.permissions() | QFile::ExeOwner);
-    QCOMPARE(QtPlatform::findProgram(QStringLiteral("sh")), QDir::current().absoluteFilePath(QStringLiteral("sh")));
+    QCOMPARE(QtPlatform::findProgram(QStringLiteral("sh")),
+             QDir::current().absoluteFilePath(QStringLiteral("sh")));
 }
 
 void tst_Forms::f1OpensHelpAtTheFocusedControlsTopic() {

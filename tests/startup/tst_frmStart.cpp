@@ -86,7 +86,8 @@ void tst_frmStart::captionFromTitleFile_data() {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<int>("messages");
-    QTest::newRow("title") << QByteArray("\xD4\xE8\xE7\xE8\xEA\xE0\r\nignored\r\n") << "Физика V-1.01" << 0;
+    QTest::newRow("title") << QByteArray("\xD4\xE8\xE7\xE8\xEA\xE0\r\nignored\r\n")
+                           << "Физика V-1.01" << 0;
     QTest::newRow("empty first line") << QByteArray("\r\n") << " V-1.01" << 0;
     QTest::newRow("no line at all") << QByteArray() << "Тест КВЗ V-1.01" << 1;
 }
@@ -126,7 +127,8 @@ void tst_frmStart::okOpensWindowByListPosition() {
         combo->lineEdit()->clear();
         // Typed as a person types, key by key (keyClicks cannot send Cyrillic).
         for (QChar c : QStringLiteral("Режим Учителя"))
-            QTest::sendKeyEvent(QTest::Click, combo->lineEdit(), Qt::Key_unknown, c, Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Click, combo->lineEdit(), Qt::Key_unknown, c,
+                                Qt::NoModifier);
         QTest::keyClick(combo->lineEdit(), Qt::Key_Return); // Qt would match the item here
         QCOMPARE(combo->currentText(), QStringLiteral("Режим Учителя"));
     }

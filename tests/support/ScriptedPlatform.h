@@ -28,7 +28,9 @@ public:
     std::optional<QString> InputBox(const QString& prompt, const QString& title) override;
     void Beep() override { ++beeps; }
     QString Shell(const QString& program, int windowStyle) override;
-    void ShowHelp(const QString& helpFile, int context) override { helps.append({helpFile, context}); }
+    void ShowHelp(const QString& helpFile, int context) override {
+        helps.append({helpFile, context});
+    }
     QSize ScreenSize() override { return screen; }
     void End() override { ++ends; }
     void Quit() override { ++quits; }

@@ -41,7 +41,9 @@ TestDatabase::TestDatabase(const QString& extraSql)
     QDir::setCurrent(m_dir.path());
 }
 
-TestDatabase::~TestDatabase() { QDir::setCurrent(m_previousCurrent); }
+TestDatabase::~TestDatabase() {
+    QDir::setCurrent(m_previousCurrent);
+}
 
 QVariantList TestDatabase::column(const QString& sql) const {
     QVariantList values;
