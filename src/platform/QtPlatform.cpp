@@ -91,13 +91,20 @@ QString QtPlatform::Shell(const QString& program, int windowStyle) {
     return {};
 }
 
-void QtPlatform::ShowHelp(const QString& helpFile, int context) {
+QString QtPlatform::findHelpFile(const QString& helpFile, const QStringList& folders) {
     QStringList candidates{QDir::current().filePath(helpFile)};
-    for (const QString& folder : m_helpFolders)
+    for (const QString& folder : folders)
         candidates << QDir(folder).filePath(helpFile);
     for (const QString& path : candidates) {
-        if (!QFileInfo(path).isFile())
-            continue;
+        if (QFileInfo(path).isFile())
+            return path;
+    }
+    return {};
+}
+
+void QtPlatform::ShowHelp(const QString& helpFile, int context) {
+    const QString path = findHelpFile(helpFile, m_helpFolders);
+    if (!path.isEmpty()) {
         if (!m_help)
             m_help = new HelpViewer;
         if (m_help->open(path, context))

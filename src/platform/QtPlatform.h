@@ -25,6 +25,8 @@ public:
 
     // The bare name as the system finds a program: current directory first, then PATH.
     static QString findProgram(const QString& program);
+    // The bare help file name: current directory first, then the given folders in order.
+    static QString findHelpFile(const QString& helpFile, const QStringList& folders);
 
 private:
     QStringList m_helpFolders;

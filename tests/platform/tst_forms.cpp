@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -107,6 +108,7 @@ private slots:
     void msgBoxStyleDecodes_data();
     void msgBoxStyleDecodes();
     void programsAreFoundInCurrentFolderFirst();
+    void helpFileIsFoundInCurrentFolderFirst();
     void f1OpensHelpAtTheFocusedControlsTopic();
     void showingAnUnknownWindowIsReported();
 };
@@ -320,6 +322,24 @@ void tst_Forms::programsAreFoundInCurrentFolderFirst() {
     program.setPermissions(program.permissions() | QFile::ExeOwner);
     QCOMPARE(QtPlatform::findProgram(QStringLiteral("sh")),
              QDir::current().absoluteFilePath(QStringLiteral("sh")));
+}
+
+void tst_Forms::helpFileIsFoundInCurrentFolderFirst() {
+    TestDatabase db; // a temporary current folder
+    const QString name = QStringLiteral("HELP_TEST.HLP");
+    QTemporaryDir besideProgram, dataFolder;
+    const QStringList folders{besideProgram.path(), dataFolder.path()};
+    const auto place = [&](const QString& folder) {
+        QFile f(QDir(folder).filePath(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    };
+    QCOMPARE(QtPlatform::findHelpFile(name, folders), QString());
+    place(dataFolder.path());
+    QCOMPARE(QtPlatform::findHelpFile(name, folders), QDir(dataFolder.path()).filePath(name));
+    place(besideProgram.path());
+    QCOMPARE(QtPlatform::findHelpFile(name, folders), QDir(besideProgram.path()).filePath(name));
+    place(QDir::currentPath());
+    QCOMPARE(QtPlatform::findHelpFile(name, folders), QDir::current().filePath(name));
 }
 
 void tst_Forms::f1OpensHelpAtTheFocusedControlsTopic() {
