@@ -1,6 +1,7 @@
 #include "Database.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSqlDriver>
@@ -29,6 +30,18 @@ int collate(void*, int lengthA, const void* a, int lengthB, const void* b) {
 QHash<QString, std::weak_ptr<Database>>& sharedConnections() {
     static QHash<QString, std::weak_ptr<Database>> connections;
     return connections;
+}
+
+// The log files beside the database are made by whoever opens it first; every pupil's account
+// must be able to use them too, as it can the database itself.
+void shareLogFiles(const QString& path) {
+    const auto everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                          QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+    for (const char* suffix : {"-wal", "-shm"}) {
+        QFile log(path + QLatin1String(suffix));
+        if (log.exists() && (log.permissions() & everyone) != everyone)
+            log.setPermissions(log.permissions() | everyone);
+    }
 }
 
 } // namespace
@@ -120,6 +133,9 @@ std::shared_ptr<Database> Database::connect(const QString& path, Status& status)
     probe.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
     probe.finish();
     probe.exec(QStringLiteral("PRAGMA synchronous = FULL"));
+    probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")); // opens both log files
+    probe.finish();
+    shareLogFiles(path);
     if (!registerRussianCollation(sql)) {
         status = Status::failure(
             QStringLiteral("Не удалось подготовить сортировку имён для базы данных «%1».")

@@ -61,6 +61,7 @@ private slots:
     void faultsAreReportedInRussian_data();
     void faultsAreReportedInRussian();
     void failedWriteKeepsThePendingEdit();
+    void logFilesAreUsableByEveryAccount();
 };
 
 void tst_Recordset::opensOnFirstRowInNaturalOrder() {
@@ -380,6 +381,17 @@ void tst_Recordset::failedWriteKeepsThePendingEdit() {
         QStringLiteral("Пётр"));
     other = QSqlDatabase();
     QSqlDatabase::removeDatabase(QStringLiteral("locker"));
+}
+
+void tst_Recordset::logFilesAreUsableByEveryAccount() {
+    TestDatabase db;
+    Source s(db, QStringLiteral("Rezultat"));
+    const auto everyone = QFile::ReadOther | QFile::WriteOther;
+    for (const char* suffix : {"-wal", "-shm"}) {
+        const QString log = db.path() + QLatin1String(suffix);
+        QVERIFY2(QFile::exists(log), suffix);
+        QCOMPARE(QFile::permissions(log) & everyone, everyone);
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_Recordset)
