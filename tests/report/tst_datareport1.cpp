@@ -32,19 +32,11 @@ double detailTop(int index, bool firstPage) {
     return kMargin + pt((firstPage ? 567 : 0) + 1134 + 570 * index);
 }
 
-// A row of Rezultat: name, flags as "1" (right) and "0", and the percentage (or NULL).
-QString row(const QString& name, const QString& flags, const QString& percent) {
-    QStringList values{QStringLiteral("'%1'").arg(name)};
-    for (QChar f : flags)
-        values << (f == u'1' ? QStringLiteral("-1") : QStringLiteral("0"));
-    values << percent;
-    return values.join(QStringLiteral(", "));
-}
-
 QStringList numberedRows(int count) {
     QStringList rows;
     for (int i = count; i >= 1; --i) // stored in reverse, printed in order
-        rows << row(QStringLiteral("Ученик %1").arg(i, 3, 10, QChar(u'0')), "1100000000", "20");
+        rows << TestDatabase::resultRow(QStringLiteral("Ученик %1").arg(i, 3, 10, QChar(u'0')),
+                                        "1100000000", "20");
     return rows;
 }
 
@@ -132,7 +124,7 @@ void tst_DataReport1::rowsSortedAsRussianReaderExpects() {
                              QStringLiteral("Жуков")};
     QStringList rows;
     for (const QString& name : stored)
-        rows << row(name, "0000000000", "0");
+        rows << TestDatabase::resultRow(name, "0000000000", "0");
     db.setResults(rows);
     const QList<PdfWord> words = render(db);
     const QStringList expected{QStringLiteral(""),        QStringLiteral("абрамов"),
@@ -168,7 +160,7 @@ void tst_DataReport1::flagsAndPercentages() {
     QFETCH(QString, percent);
     QFETCH(QStringList, cells);
     TestDatabase db;
-    db.setResults({row(QStringLiteral("Петров"), flags, percent)});
+    db.setResults({TestDatabase::resultRow(QStringLiteral("Петров"), flags, percent)});
     QCOMPARE(cellsOfLine(render(db), 0), cells);
 }
 
@@ -176,15 +168,21 @@ void tst_DataReport1::averageOverAllRows_data() {
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QString>("average");
     QTest::newRow("blank-named row counts")
-        << QStringList{row("Андреев", "1111111000", "70"), row("", "0000000000", "0"),
-                       row("Белов", "1111111111", "100")}
+        << QStringList{TestDatabase::resultRow("Андреев", "1111111000", "70"),
+                       TestDatabase::resultRow("", "0000000000", "0"),
+                       TestDatabase::resultRow("Белов", "1111111111", "100")}
         << "56,67";
-    QTest::newRow("one row") << QStringList{row("Андреев", "1111111000", "70")} << "70";
-    QTest::newRow("half") << QStringList{row("А", "1000000000", "10"), row("Б", "1100000000", "20")}
+    QTest::newRow("one row") << QStringList{TestDatabase::resultRow("Андреев", "1111111000", "70")}
+                             << "70";
+    QTest::newRow("half") << QStringList{TestDatabase::resultRow("А", "1000000000", "10"),
+                                         TestDatabase::resultRow("Б", "1100000000", "20")}
                           << "15";
     QTest::newRow("row without percentage left out")
-        << QStringList{row("А", "1000000000", "40"), row("Б", "0000000000", "NULL")} << "40";
-    QTest::newRow("no percentage at all") << QStringList{row("", "0000000000", "NULL")} << "";
+        << QStringList{TestDatabase::resultRow("А", "1000000000", "40"),
+                       TestDatabase::resultRow("Б", "0000000000", "NULL")}
+        << "40";
+    QTest::newRow("no percentage at all")
+        << QStringList{TestDatabase::resultRow("", "0000000000", "NULL")} << "";
 }
 
 void tst_DataReport1::averageOverAllRows() {
@@ -201,7 +199,7 @@ void tst_DataReport1::averageOverAllRows() {
 
 void tst_DataReport1::footerAndLegendInPlace() {
     TestDatabase db;
-    db.setResults({row("Андреев", "1111111000", "70")});
+    db.setResults({TestDatabase::resultRow("Андреев", "1111111000", "70")});
     const QList<PdfWord> words = render(db);
     const double top = detailTop(1, true);
     QCOMPARE(
@@ -220,7 +218,7 @@ void tst_DataReport1::footerAndLegendInPlace() {
 void tst_DataReport1::afterDeleteAllOneLine() {
     TestDatabase db;
     // What delete-all leaves: the first row blanked, its percentage kept.
-    db.setResults({row("", "0000000000", "80")});
+    db.setResults({TestDatabase::resultRow("", "0000000000", "80")});
     const QList<PdfWord> words = render(db);
     QCOMPARE(namesOnPage(words, 1, 1, true), QStringList{""});
     QCOMPARE(cellsOfLine(words, 0),
@@ -269,7 +267,7 @@ void tst_DataReport1::longReportRepeatsPageHeader() {
 
 void tst_DataReport1::columnsAtTheirPlaces() {
     TestDatabase db;
-    db.setResults({row("Иванов", "1111111111", "100")});
+    db.setResults({TestDatabase::resultRow("Иванов", "1111111111", "100")});
     const QList<PdfWord> words = render(db);
     const double tolerance = 1.5;
     const double lineCentre = detailTop(0, true) + pt(285);
@@ -308,7 +306,8 @@ void tst_DataReport1::longNameStaysInItsColumn() {
     TestDatabase db;
     const QString longName = QStringLiteral("Константинопольский-Северо-Кавказский Александр "
                                             "Вольдемарович Иоганн Себастьян Бах фон Гогенцоллерн");
-    db.setResults({row(longName, "0000000000", "10"), row("Яковлев", "0000000000", "20")});
+    db.setResults({TestDatabase::resultRow(longName, "0000000000", "10"),
+                   TestDatabase::resultRow("Яковлев", "0000000000", "20")});
     const QList<PdfWord> words = render(db);
     const double top = detailTop(0, true);
     const QStringList inName = wordsIn(words, 1, kMargin, top, kMargin + pt(2268), top + pt(570));
@@ -352,7 +351,7 @@ void tst_DataReport1::printsOnThePrintersPaper() {
 
 void tst_DataReport1::secondShowingRunsQueryAgain() {
     TestDatabase db;
-    db.setResults({row("Андреев", "1111111000", "70")});
+    db.setResults({TestDatabase::resultRow("Андреев", "1111111000", "70")});
     ShownReport shown(db.path());
     ScriptedPlatform& platform = shown.platform;
     Forms& forms = shown.forms;
@@ -360,7 +359,7 @@ void tst_DataReport1::secondShowingRunsQueryAgain() {
     QCOMPARE(report.caption(), QStringLiteral("Отчет выполнения теста"));
     QCOMPARE(report.renderer()->rows().rowCount(), 1);
     db.exec(QStringLiteral("INSERT INTO Rezultat VALUES (NULL, %1)")
-                .arg(row("Белов", "1111111111", "100")));
+                .arg(TestDatabase::resultRow("Белов", "1111111111", "100")));
     forms.Show(QStringLiteral("DataReport1")); // still showing
     QCOMPARE(report.renderer()->rows().rowCount(), 2);
     report.Unload();
@@ -399,7 +398,7 @@ void tst_DataReport1::navigationAndPageNumber() {
 
 void tst_DataReport1::previewDrawsThePage() {
     TestDatabase db;
-    db.setResults({row("Андреев", "1111111000", "70")});
+    db.setResults({TestDatabase::resultRow("Андреев", "1111111000", "70")});
     ShownReport shown(db.path());
     Forms& forms = shown.forms;
     auto* preview = forms.get<DataReport1>(QStringLiteral("DataReport1")).ui()->picReport;

@@ -11,15 +11,6 @@ const QString kRight = QStringLiteral("Ответ правильный");
 const QString kWrong = QStringLiteral("Ответ неверный");
 constexpr unsigned kNormalText = kButtonText;
 
-// A Rezultat row: name, ten flags from a "1"/"0" pattern, the percentage (SQL).
-QString resultRow(const QString& name, const QString& flags, const QString& percent) {
-    QStringList values{QStringLiteral("'%1'").arg(name)};
-    for (QChar flag : flags)
-        values << (flag == u'1' ? QStringLiteral("-1") : QStringLiteral("0"));
-    values << percent;
-    return values.join(QStringLiteral(", "));
-}
-
 QLabel* outcomeLabel(const StudentRun& run, int question) {
     return run.control<QLabel>(kOtchot, QStringLiteral("lb%1").arg(question));
 }
@@ -67,10 +58,12 @@ void tst_frmOtchot::showsLastRow() {
     QFETCH(QString, shownPercent);
     QFETCH(int, bar);
     StudentRun run;
-    run.db.setResults({resultRow(QStringLiteral("Прежний"), QStringLiteral("1111111111"), "100")});
+    run.db.setResults(
+        {TestDatabase::resultRow(QStringLiteral("Прежний"), QStringLiteral("1111111111"), "100")});
     run.forms.Show(kOtchot);
-    run.db.setResults({resultRow(QStringLiteral("Прежний"), QStringLiteral("1111111111"), "100"),
-                       resultRow(QStringLiteral("Иванов Иван"), flags, percent)});
+    run.db.setResults(
+        {TestDatabase::resultRow(QStringLiteral("Прежний"), QStringLiteral("1111111111"), "100"),
+         TestDatabase::resultRow(QStringLiteral("Иванов Иван"), flags, percent)});
 
     run.tick(kOtchot);
 
@@ -88,7 +81,8 @@ void tst_frmOtchot::showsLastRow() {
 
 void tst_frmOtchot::redStaysOnceWrong() {
     StudentRun run;
-    run.db.setResults({resultRow(QStringLiteral("Иванов"), QStringLiteral("0000000000"), "NULL")});
+    run.db.setResults(
+        {TestDatabase::resultRow(QStringLiteral("Иванов"), QStringLiteral("0000000000"), "NULL")});
     run.forms.Show(kOtchot);
     run.tick(kOtchot);
     QCOMPARE(outcomeLabel(run, 1)->text(), kWrong);
@@ -106,8 +100,9 @@ void tst_frmOtchot::redStaysOnceWrong() {
 void tst_frmOtchot::openedFromStartWindow() {
     StudentRun run;
     run.db.setResults(
-        {resultRow(QStringLiteral("Первый"), QStringLiteral("0000000000"), "0"),
-         resultRow(QStringLiteral("Последний"), QStringLiteral("1111111111"), "100")});
+        {TestDatabase::resultRow(QStringLiteral("Первый"), QStringLiteral("0000000000"), "0"),
+         TestDatabase::resultRow(QStringLiteral("Последний"), QStringLiteral("1111111111"),
+                                 "100")});
     run.forms.Show(QStringLiteral("frmStart"));
 
     run.control<QPushButton>(QStringLiteral("frmStart"), QStringLiteral("Command1"))->click();

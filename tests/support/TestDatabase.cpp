@@ -76,3 +76,11 @@ void TestDatabase::setResults(const QStringList& rowsSql) const {
         sql += QStringLiteral("INSERT INTO Rezultat VALUES (NULL, %1);").arg(row);
     exec(sql);
 }
+
+QString TestDatabase::resultRow(const QString& name, const QString& flags, const QString& percent) {
+    QStringList values{QStringLiteral("'%1'").arg(name)};
+    for (QChar flag : flags)
+        values << (flag == u'1' ? QStringLiteral("-1") : QStringLiteral("0"));
+    values << percent;
+    return values.join(QStringLiteral(", "));
+}

@@ -21,6 +21,10 @@ public:
     QVariant scalar(const QString& sql) const;
     void exec(const QString& sql) const;
 
+    // The values of one Rezultat row for setResults: the name, the ten flags written as "1"
+    // (right) and "0", the percentage as SQL (a number or NULL).
+    static QString resultRow(const QString& name, const QString& flags, const QString& percent);
+
     // Rezultat with only these rows (name, ten flags 0/-1, percentage; NULL where empty).
     void setResults(const QStringList& rowsSql) const;
 
