@@ -43,6 +43,12 @@ void tst_Numbers::leadingNumber_data() {
     QTest::newRow("ampersand other letter") << "&X1" << 0.0;
     QTest::newRow("comma is no decimal mark") << "72,5" << 72.0;
     QTest::newRow("30 digits") << "123456789012345678901234567890" << 1.2345678901234568e29;
+    const double inf = std::numeric_limits<double>::infinity();
+    QTest::newRow("overflow") << "1E400" << inf;
+    QTest::newRow("negative overflow") << "-1e400" << -inf;
+    QTest::newRow("long mantissa overflow") << "12345.6e305" << inf;
+    QTest::newRow("underflow") << "1e-400" << 0.0;
+    QTest::newRow("small mantissa underflow") << "0.0001e-320" << 0.0;
 }
 
 void tst_Numbers::leadingNumber() {
