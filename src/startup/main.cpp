@@ -1,9 +1,12 @@
-// The program's entry: the fixed database path, the platform, the windows, and frmStart.
+// The program's entry: the fixed database path, the platform, every part's windows, and
+// frmStart.
+#include "BrowserForms.h"
+#include "EditorForms.h"
 #include "Forms.h"
 #include "QtPlatform.h"
+#include "ReportForms.h"
 #include "StartupForms.h"
 #include "StudentForms.h"
-#include "TeacherForms.h"
 
 #include <QApplication>
 #include <QFont>
@@ -26,7 +29,9 @@ int main(int argc, char** argv) {
     registerStartupForms(forms);
     app.setWindowIcon(QIcon(QStringLiteral(":/kvz.png")));
     registerStudentForms(forms);
-    registerTeacherForms(forms);
+    registerEditorForms(forms);
+    registerBrowserForms(forms);
+    registerReportForms(forms);
     forms.Show(QStringLiteral("frmStart"));
     return app.exec();
 }
