@@ -17,13 +17,6 @@ const QString kEditor = QStringLiteral("frmEdit");
 const QString kNameField = QStringLiteral("Фамилия, Имя, Отчество");
 const QString kPercentField = QStringLiteral("Результат выполнения");
 
-constexpr int kTwipsPerPixel = 15;
-
-// A layout gives the window's outer size; the client area is that less the fixed single border
-// (3 px on each side) and the caption (19 px).
-constexpr int kFrameWidthTwips = 2 * 3 * kTwipsPerPixel;
-constexpr int kFrameHeightTwips = (2 * 3 + 19) * kTwipsPerPixel;
-
 // Where the two layouts differ, in twips: the window's Width and Height, and the Left and Top
 // of cmdOk, Command1, Command2, cmdIzm and cmdVernut.
 struct Layout {
@@ -67,7 +60,8 @@ void frmVeiv::applyTeacherPowers() {
 void frmVeiv::createControls(FormWidget& widget) {
     m_ui = std::make_unique<Ui::frmVeiv>();
     m_ui->setupUi(&widget);
-    setClientSize(kStudentView.width - kFrameWidthTwips, kStudentView.height - kFrameHeightTwips);
+    setClientSize(kStudentView.width - kFixedFrameWidthTwips,
+                  kStudentView.height - kFixedFrameHeightTwips);
     widget.setWindowIcon(QIcon(QStringLiteral(":/kvz.png")));
     lb = {m_ui->lb1, m_ui->lb2, m_ui->lb3, m_ui->lb4, m_ui->lb5,
           m_ui->lb6, m_ui->lb7, m_ui->lb8, m_ui->lb9, m_ui->lb10};
@@ -217,8 +211,8 @@ void frmVeiv::applyLayout(bool overview) {
     moveTo(m_ui->Command2, layout.next);
     moveTo(m_ui->cmdIzm, layout.izm);
     moveTo(m_ui->cmdVernut, layout.vernut);
-    widget()->setFixedSize(twips(layout.width - kFrameWidthTwips),
-                           twips(layout.height - kFrameHeightTwips));
+    widget()->setFixedSize(twips(layout.width - kFixedFrameWidthTwips),
+                           twips(layout.height - kFixedFrameHeightTwips));
     m_ui->DBGrid1->setVisible(overview);
     if (overview)
         m_ui->DBGrid1->resize(twips(kGridWidth), twips(kGridHeight));
@@ -230,8 +224,8 @@ void frmVeiv::applyLayout(bool overview) {
 // Half of what the screen leaves free, in twips, the remainder dropped.
 void frmVeiv::CentreOnScreen(int widthTwips, int heightTwips) {
     const QSize screen = platform().ScreenSize();
-    const int left = (screen.width() * kTwipsPerPixel - widthTwips) / 2;
-    const int top = (screen.height() * kTwipsPerPixel - heightTwips) / 2;
+    const int left = (twipsOfPixels(screen.width()) - widthTwips) / 2;
+    const int top = (twipsOfPixels(screen.height()) - heightTwips) / 2;
     widget()->move(twips(left), twips(top));
     widget()->setProperty("placed", true); // placed here: showing it must not centre it again
 }

@@ -94,7 +94,7 @@ void frmEdit::placeMenuBar() {
     const int menuHeight = m_ui->menuBar->sizeHint().height();
     m_ui->menuBar->setGeometry(0, 0, twips(kClientWidth), menuHeight);
     m_ui->Client->move(0, menuHeight);
-    setClientSize(kClientWidth, kClientHeight + menuHeight * 15);
+    setClientSize(kClientWidth, kClientHeight + twipsOfPixels(menuHeight));
 }
 
 void frmEdit::bindFields() {

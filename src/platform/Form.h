@@ -17,10 +17,19 @@ class Forms;
 class Platform;
 class QCloseEvent;
 
-// Twips (1/1440 inch) to pixels at 96 dpi.
+// Twips (1/1440 inch) and pixels at 96 dpi: every window converts through these.
+constexpr int kTwipsPerPixel = 15;
 constexpr int twips(int t) {
-    return t / 15;
+    return t / kTwipsPerPixel;
 }
+constexpr int twipsOfPixels(int pixels) {
+    return pixels * kTwipsPerPixel;
+}
+
+// A fixed single border is 3 px on each side and the caption 19 px: a window's outer size in
+// twips less these is its client area.
+constexpr int kFixedFrameWidthTwips = twipsOfPixels(2 * 3);
+constexpr int kFixedFrameHeightTwips = twipsOfPixels(2 * 3 + 19);
 
 // The top-level widget of a loaded window. Its close box asks the window, which may refuse.
 class FormWidget : public QWidget {
