@@ -44,6 +44,10 @@ public:
     virtual int MsgBox(const QString& text, int style, const QString& title) = 0;
     // The one-line input dialog; empty when cancelled.
     virtual std::optional<QString> InputBox(const QString& prompt, const QString& title) = 0;
+    // The save dialog, starting at `suggested` and showing files that match `filter` ("Документ
+    // PDF (*.pdf)"); the chosen path, empty when cancelled.
+    virtual std::optional<QString> SaveFileName(const QString& title, const QString& suggested,
+                                                const QString& filter) = 0;
     virtual void Beep() = 0;
     // Starts a program by bare file name without waiting; an error text when it cannot.
     virtual QString Shell(const QString& program, int windowStyle) = 0;

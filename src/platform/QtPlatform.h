@@ -16,6 +16,8 @@ public:
 
     int MsgBox(const QString& text, int style, const QString& title) override;
     std::optional<QString> InputBox(const QString& prompt, const QString& title) override;
+    std::optional<QString> SaveFileName(const QString& title, const QString& suggested,
+                                        const QString& filter) override;
     void Beep() override;
     QString Shell(const QString& program, int windowStyle) override;
     void ShowHelp(const QString& helpFile, int context) override;

@@ -7,7 +7,6 @@
 #include "ui_DataReport1.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -125,12 +124,13 @@ bool DataReport1::printTo(QPrinter& printer) {
 }
 
 void DataReport1::cmdExport_Click() {
-    QString fileName =
-        QFileDialog::getSaveFileName(widget(), QStringLiteral("Сохранить отчет в PDF"),
-                                     QDir::home().filePath(kCaption + QStringLiteral(".pdf")),
-                                     QStringLiteral("Документ PDF (*.pdf)"));
-    if (fileName.isEmpty())
+    std::optional<QString> chosen =
+        platform().SaveFileName(QStringLiteral("Сохранить отчет в PDF"),
+                                QDir::home().filePath(kCaption + QStringLiteral(".pdf")),
+                                QStringLiteral("Документ PDF (*.pdf)"));
+    if (!chosen)
         return;
+    QString fileName = *chosen;
     if (!fileName.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
         fileName += QStringLiteral(".pdf");
     saveAsPdf(fileName);

@@ -7,6 +7,7 @@
 #include "TestDatabase.h"
 #include "ui_DataReport1.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QPrinter>
 #include <QPushButton>
@@ -96,6 +97,8 @@ private slots:
     void unusableDatabaseIsReported_data();
     void unusableDatabaseIsReported();
     void unwritablePdfIsReported();
+    void saveDialogChoosesThePdfFile_data();
+    void saveDialogChoosesThePdfFile();
 
 private:
     // Shows the report on the database and saves it as PDF; the words read back.
@@ -452,6 +455,34 @@ void tst_DataReport1::unwritablePdfIsReported() {
     QCOMPARE(platform.messages.size(), 1);
     QVERIFY(platform.messages.first().text.contains(QStringLiteral("Не удалось сохранить отчет")));
     QVERIFY(report.isLoaded());
+}
+
+void tst_DataReport1::saveDialogChoosesThePdfFile_data() {
+    QTest::addColumn<QString>("answer"); // empty: cancelled
+    QTest::addColumn<QString>("written");
+    QTest::newRow("suffix added") << "отчет"
+                                  << "отчет.pdf";
+    QTest::newRow("suffix kept") << "Отчет.PDF"
+                                 << "Отчет.PDF";
+    QTest::newRow("cancelled") << ""
+                               << "";
+}
+
+void tst_DataReport1::saveDialogChoosesThePdfFile() {
+    QFETCH(QString, answer);
+    QFETCH(QString, written);
+    TestDatabase db;
+    ShownReport shown(db.path());
+    if (!answer.isEmpty())
+        shown.platform.saveAnswers.enqueue(db.folder() + u'/' + answer);
+    auto& report = shown.forms.get<DataReport1>(QStringLiteral("DataReport1"));
+    report.widget()->findChild<QPushButton*>(QStringLiteral("cmdExport"))->click();
+    QCOMPARE(shown.platform.saves.size(), 1);
+    QCOMPARE(shown.platform.saves.first().at(2), QStringLiteral("Документ PDF (*.pdf)"));
+    const QStringList files =
+        QDir(db.folder()).entryList({QStringLiteral("*.pdf"), QStringLiteral("*.PDF")});
+    QCOMPARE(files, written.isEmpty() ? QStringList() : QStringList{written});
+    QVERIFY(shown.platform.messages.isEmpty());
 }
 
 QTEST_MAIN(tst_DataReport1)

@@ -12,6 +12,13 @@ std::optional<QString> ScriptedPlatform::InputBox(const QString& prompt, const Q
     return inputAnswers.isEmpty() ? std::nullopt : inputAnswers.dequeue();
 }
 
+std::optional<QString> ScriptedPlatform::SaveFileName(const QString& title,
+                                                      const QString& suggested,
+                                                      const QString& filter) {
+    saves.append({title, suggested, filter});
+    return saveAnswers.isEmpty() ? std::nullopt : saveAnswers.dequeue();
+}
+
 QString ScriptedPlatform::Shell(const QString& program, int windowStyle) {
     started.append({program, windowStyle});
     return shellError;

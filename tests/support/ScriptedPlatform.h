@@ -26,6 +26,8 @@ public:
 
     int MsgBox(const QString& text, int style, const QString& title) override;
     std::optional<QString> InputBox(const QString& prompt, const QString& title) override;
+    std::optional<QString> SaveFileName(const QString& title, const QString& suggested,
+                                        const QString& filter) override;
     void Beep() override { ++beeps; }
     QString Shell(const QString& program, int windowStyle) override;
     void ShowHelp(const QString& helpFile, int context) override {
@@ -38,12 +40,15 @@ public:
     // Answers, taken in order; with none left a box answers OK (1) and an input dialog Cancel.
     QQueue<int> msgBoxAnswers;
     QQueue<std::optional<QString>> inputAnswers;
+    // Paths the save dialog answers with, in order; with none left it is cancelled.
+    QQueue<std::optional<QString>> saveAnswers;
     // Runs while a message box "waits" (as a nested event loop would let timers run).
     std::function<void(const Message&)> whileMsgBoxOpen;
     QString shellError; // what Shell reports; empty: started
 
     QList<Message> messages;
     QList<QPair<QString, QString>> inputs; // prompt, title
+    QList<QStringList> saves;              // title, suggested path, filter
     QList<Started> started;
     QList<Help> helps;
     QSize screen{1024, 768};
