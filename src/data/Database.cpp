@@ -44,6 +44,10 @@ void shareLogFiles(const QString& path) {
     }
 }
 
+// How long a statement waits for another program's lock before it fails: a moment, so that a
+// window is never frozen for longer; the caller says so and the person tries again.
+constexpr int kLockWaitMs = 250;
+
 } // namespace
 
 int compareRussian(const QString& a, const QString& b) {
@@ -116,7 +120,7 @@ std::shared_ptr<Database> Database::connect(const QString& path, Status& status)
     std::shared_ptr<Database> db(new Database(path, name));
     QSqlDatabase sql = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     sql.setDatabaseName(path);
-    sql.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
+    sql.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kLockWaitMs));
     if (!sql.open()) {
         status = Status::failure(db->describe(sql.lastError()));
         return nullptr;

@@ -320,6 +320,12 @@ Status Recordset::flush() {
     return Status::success();
 }
 
+void Recordset::CancelUpdate() {
+    m_dirty.clear();
+    if (isNew())
+        m_position = Position::BeforeStart;
+}
+
 QString Recordset::displayText(const QVariant& value) {
     if (value.isNull())
         return {};

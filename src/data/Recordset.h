@@ -62,6 +62,9 @@ public:
     bool hasPendingEdit() const { return !m_dirty.isEmpty() || isNew(); }
     // Writes the pending edit now; on failure the edit stays pending.
     Status flush();
+    // Drops the pending edit. A new row that was never written is dropped with it, and no row
+    // is current until the next move.
+    void CancelUpdate();
 
     // The text a value shows in a text box: whole numbers without a decimal part.
     static QString displayText(const QVariant& value);

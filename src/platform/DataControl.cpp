@@ -24,7 +24,9 @@ void DataControl::bind(QPlainTextEdit* box, const QString& field) {
     connect(box, &QPlainTextEdit::textChanged, this, [this, box] { edited(box); });
 }
 
+// A stored text is shown as typed: "a<b и b>c" or a tag in a name is no markup.
 void DataControl::bind(QLabel* label, const QString& field) {
+    label->setTextFormat(Qt::PlainText);
     m_bindings.push_back({label, field});
 }
 
@@ -38,7 +40,8 @@ bool DataControl::open(const QString& databasePath) {
     m_db = Database::open(databasePath, status);
     if (m_db)
         m_rs = Recordset::open(m_db, m_table, status);
-    if (!check(status)) {
+    m_openFailed = !check(status);
+    if (m_openFailed) {
         m_rs.reset();
         return false;
     }
@@ -66,20 +69,43 @@ bool DataControl::check(const Status& status) {
         m_lastReported.clear();
         return true;
     }
+    if (m_errorHandler) {
+        m_errorHandler(status);
+        return false;
+    }
     if (status.error != m_lastReported) {
         m_lastReported = status.error;
-        m_form.report(status, QStringLiteral("Ошибка базы данных"));
+        if (!shownBySibling(status))
+            m_form.report(status, QStringLiteral("Ошибка базы данных"));
     }
     return false;
 }
 
-static Status notOpen(const QString& table) {
-    return Status::failure(QStringLiteral("Таблица «%1» не открыта.").arg(table));
+// A window's sources on one missing file fail alike; the person hears of it once.
+bool DataControl::shownBySibling(const Status& status) const {
+    for (const DataControl* other :
+         parent()->findChildren<DataControl*>(Qt::FindDirectChildrenOnly)) {
+        if (other != this && other->m_lastReported == status.error)
+            return true;
+    }
+    return false;
+}
+
+// The failure to open was shown; what follows from it is the same fault.
+bool DataControl::notOpen() {
+    if (m_openFailed)
+        return false;
+    return check(Status::failure(QStringLiteral("Таблица «%1» не открыта.").arg(m_table)));
+}
+
+void DataControl::CancelUpdate() {
+    if (m_rs)
+        m_rs->CancelUpdate();
 }
 
 #define KVZ_RS_OPERATION(name)                                                                     \
     bool DataControl::name() {                                                                     \
-        return check(m_rs ? m_rs->name() : notOpen(m_table));                                      \
+        return m_rs ? check(m_rs->name()) : notOpen();                                             \
     }
 KVZ_RS_OPERATION(MoveFirst)
 KVZ_RS_OPERATION(MoveLast)
@@ -97,7 +123,7 @@ std::optional<qint64> DataControl::Bookmark() const {
 }
 
 bool DataControl::setBookmark(qint64 bookmark) {
-    return check(m_rs ? m_rs->setBookmark(bookmark) : notOpen(m_table));
+    return m_rs ? check(m_rs->setBookmark(bookmark)) : notOpen();
 }
 
 void DataControl::refresh() {

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -19,7 +20,9 @@ class QPlainTextEdit;
 // A window's hidden record source (the `Data` control): one whole table, controls bound to
 // single fields of its current row. A change in a bound text box or check box, by the person
 // or by code, is a pending edit; loading a row into a control runs the control's change
-// handling but is no edit. Failures are shown to the person as they happen.
+// handling but is no edit. Failures are shown to the person as they happen, each fault once:
+// a source that could not open says so and then fails quietly, and a fault another source of the
+// same window has just shown is not shown again.
 class DataControl : public QObject {
     Q_OBJECT
 public:
@@ -53,9 +56,17 @@ public:
     std::optional<qint64> Bookmark() const;
     bool setBookmark(qint64 bookmark);
     bool flush();
+    // Drops the pending edit, a new row that was not written included.
+    void CancelUpdate();
+    bool hasPendingEdit() const { return m_rs && m_rs->hasPendingEdit(); }
 
     // Shows a failure once; the same failure again is not repeated until an operation succeeds.
     bool check(const Status& status);
+    // The window tells the person about this source's failures in words of its own: each one
+    // goes to `handler` instead of a message box.
+    void setErrorHandler(std::function<void(const Status&)> handler) {
+        m_errorHandler = std::move(handler);
+    }
 
 signals:
     void rowLoaded();
@@ -72,6 +83,8 @@ private:
     QVariant widgetValue(QWidget* widget) const;
     Binding* bindingOf(QWidget* widget);
     void refresh();
+    bool notOpen();
+    bool shownBySibling(const Status& status) const;
 
     Form& m_form;
     QString m_table;
@@ -81,4 +94,6 @@ private:
     QWidget* m_loadingWidget = nullptr;
     QVariant m_loadingValue;
     QString m_lastReported;
+    bool m_openFailed = false;
+    std::function<void(const Status&)> m_errorHandler;
 };

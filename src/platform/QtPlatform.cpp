@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
@@ -47,6 +48,7 @@ QtPlatform::~QtPlatform() {
 int QtPlatform::MsgBox(const QString& text, int style, const QString& title) {
     const MsgBoxLayout layout = decodeMsgBoxStyle(style);
     QMessageBox box(layout.icon, title, text, QMessageBox::NoButton, QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText); // a name or a title in the text is shown as typed
     QList<QPushButton*> buttons;
     for (int result : layout.results)
         buttons << box.addButton(buttonText(result), QMessageBox::ActionRole);
@@ -62,6 +64,8 @@ std::optional<QString> QtPlatform::InputBox(const QString& prompt, const QString
     QInputDialog dialog(QApplication::activeWindow());
     dialog.setWindowTitle(title);
     dialog.setLabelText(prompt);
+    if (auto* label = dialog.findChild<QLabel*>())
+        label->setTextFormat(Qt::PlainText); // the prompt quotes the title as typed
     dialog.setOkButtonText(QStringLiteral("ОК"));
     dialog.setCancelButtonText(QStringLiteral("Отмена"));
     dialog.setTextValue(QString());
@@ -91,7 +95,7 @@ QString QtPlatform::findProgram(const QString& program) {
 }
 
 QString QtPlatform::Shell(const QString& program, int windowStyle) {
-    (void)windowStyle; // a new program's window comes up normal and focused on its own
+    m_lastShell = ShellRequest{program, windowStyle};
     const QString path = findProgram(program);
     if (path.isEmpty())
         return QStringLiteral("Программа «%1» не найдена ни в текущей папке, ни в путях поиска.")

@@ -20,6 +20,13 @@ public:
                                         const QString& filter) override;
     void Beep() override;
     QString Shell(const QString& program, int windowStyle) override;
+    // What the last Shell was asked. A program started here gets the normal window with the
+    // focus from the window system whatever the style, so the style is kept as asked.
+    struct ShellRequest {
+        QString program;
+        int windowStyle = 0;
+    };
+    const std::optional<ShellRequest>& lastShell() const { return m_lastShell; }
     void ShowHelp(const QString& helpFile, int context) override;
     QSize ScreenSize() override;
     void End() override;
@@ -33,4 +40,5 @@ public:
 private:
     QStringList m_helpFolders;
     QPointer<HelpViewer> m_help;
+    std::optional<ShellRequest> m_lastShell;
 };

@@ -41,10 +41,14 @@ QString describeMissing(const QList<int>& missing) {
     QStringList numbers;
     for (int number : missing)
         numbers << QString::number(number);
-    return QStringLiteral("В таблице вопросов «Zadanie» нет вопросов с номерами: %1. Тест не может "
-                          "быть проведён полностью; сообщите об этом учителю. Окно теста можно "
-                          "закрыть в любой момент.")
-        .arg(numbers.join(QStringLiteral(", ")));
+    const QString text =
+        QStringLiteral("В таблице вопросов «Zadanie» нет вопросов с номерами: %1. Тест не может "
+                       "быть проведён полностью; сообщите об этом учителю.")
+            .arg(numbers.join(QStringLiteral(", ")));
+    // Without question 10 the test cannot end, so the window's close box is not refused.
+    if (missing.contains(kQuestions))
+        return text + QStringLiteral(" Окно теста можно закрыть в любой момент.");
+    return text;
 }
 
 } // namespace QuestionNumbers

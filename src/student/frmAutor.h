@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Form.h"
+#include "Status.h"
 
 #include <QString>
 #include <memory>
@@ -10,13 +11,14 @@ class frmAutor;
 }
 class DataControl;
 class FormTimer;
+struct StudentRow;
 
-// The student's sign-in: takes the full name and makes the last row of Rezultat the
-// student's own, reusing the single blank row of an emptied table.
+// The student's sign-in: takes the full name and stores the student's own row of Rezultat,
+// reusing the single blank row of an emptied table, before the test starts.
 class frmAutor : public Form {
     Q_OBJECT
 public:
-    explicit frmAutor(Forms& forms);
+    frmAutor(Forms& forms, std::shared_ptr<StudentRow> row);
     ~frmAutor() override;
 
     Ui::frmAutor* ui() const { return m_ui.get(); }
@@ -29,11 +31,16 @@ protected:
 private:
     void Timer1_Timer();
     void Command1_Click();
+    void Data1_Error(const Status& status);
     void finishCounting();
+    bool storeStudentRow();
+    void refuseWhenTestCannotRun();
 
     std::unique_ptr<Ui::frmAutor> m_ui;
     DataControl* m_data1 = nullptr;
     FormTimer* m_timer1 = nullptr;
+    std::shared_ptr<StudentRow> m_row;
+    Status m_fault; // the first failure of Data1 not yet told
 
     QString m_studentName;
     int m_firstNameLength = 0;

@@ -4,6 +4,7 @@
 #include "DataControl.h"
 #include "Forms.h"
 #include "Numbers.h"
+#include "StudentRow.h"
 #include "ui_frmOtchot.h"
 
 #include <algorithm>
@@ -15,7 +16,8 @@ const QString kRight = QStringLiteral("Ответ правильный");
 const QString kWrong = QStringLiteral("Ответ неверный");
 } // namespace
 
-frmOtchot::frmOtchot(Forms& forms) : Form(forms, QStringLiteral("frmOtchot")) {}
+frmOtchot::frmOtchot(Forms& forms, std::shared_ptr<StudentRow> row)
+    : Form(forms, QStringLiteral("frmOtchot")), m_row(std::move(row)) {}
 
 frmOtchot::~frmOtchot() = default;
 
@@ -52,9 +54,9 @@ void frmOtchot::Form_Load() {
     platform().Beep();
 }
 
-// Shows the last row as stored now: the test window stores the student's outcomes there.
+// Shows the student's row as stored now: the test window stores the outcomes there.
 void frmOtchot::Timer1_Timer() {
-    m_data1->MoveLast();
+    m_row->moveTo(*m_data1);
     // A percentage outside the bar's range fills it to the nearer end.
     const int percent = kvz::wholeNumberIn(m_ui->lblRes->text()).value_or(0);
     m_ui->ProgressBar1->setValue(std::clamp(percent, 0, 100));
@@ -73,6 +75,13 @@ void frmOtchot::Timer1_Timer() {
 }
 
 void frmOtchot::cmdOk_Click() {
+    if (m_row->resultPending) { // "Тест закончен!" would say the result is kept
+        platform().MsgBox(QStringLiteral("Ваш результат ещё не сохранён в базе данных. Подождите "
+                                         "несколько секунд и нажмите «OK» ещё раз; если "
+                                         "сообщение повторится, позовите учителя."),
+                          vbOKOnly + vbExclamation, QStringLiteral("Сообщение"));
+        return;
+    }
     Hide();
     platform().MsgBox(QStringLiteral("Тест закончен!"), vbOKOnly + vbInformation,
                       QStringLiteral("Сообщение"));

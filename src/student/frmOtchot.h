@@ -12,13 +12,14 @@ class frmOtchot;
 class DataControl;
 class QCheckBox;
 class QLabel;
+struct StudentRow;
 
 // The result screen: shows the last row of Rezultat, re-read on every tick, and ends the
 // program.
 class frmOtchot : public Form {
     Q_OBJECT
 public:
-    explicit frmOtchot(Forms& forms);
+    frmOtchot(Forms& forms, std::shared_ptr<StudentRow> row);
     ~frmOtchot() override;
 
     Ui::frmOtchot* ui() const { return m_ui.get(); }
@@ -39,4 +40,5 @@ private:
 
     std::unique_ptr<Ui::frmOtchot> m_ui;
     DataControl* m_data1 = nullptr;
+    std::shared_ptr<StudentRow> m_row;
 };

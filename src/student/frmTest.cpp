@@ -2,10 +2,11 @@
 
 #include "Controls.h"
 #include "DataControl.h"
-#include "FormTimer.h"
 #include "Forms.h"
 #include "Numbers.h"
 #include "QuestionNumbers.h"
+#include "StudentRow.h"
+#include "TextFit.h"
 #include "mdF.h"
 #include "ui_frmTest.h"
 
@@ -21,7 +22,8 @@ int sum(const auto& values) {
 }
 } // namespace
 
-frmTest::frmTest(Forms& forms) : Form(forms, QStringLiteral("frmTest")) {}
+frmTest::frmTest(Forms& forms, std::shared_ptr<StudentRow> row)
+    : Form(forms, QStringLiteral("frmTest")), m_row(std::move(row)) {}
 
 frmTest::~frmTest() = default;
 
@@ -29,8 +31,9 @@ void frmTest::createControls(FormWidget& widget) {
     m_ui = std::make_unique<Ui::frmTest>();
     m_ui->setupUi(&widget);
     setClientSize(7305, 4800);
+    keepTextWhole(m_ui->Text1, 7); // a question of 255 capitals at the least
     bindControls();
-    m_timer1 = addTimer(QStringLiteral("Timer1"), 100, false, [this] { Timer1_Timer(); });
+    addTimer(QStringLiteral("Timer1"), 100, true, [this] { Timer1_Timer(); });
     connect(m_ui->cmdNext, &QPushButton::clicked, this, &frmTest::cmdNext_Click);
     m_ui->cmdNext->setFocus();
 }
@@ -40,7 +43,8 @@ void frmTest::bindControls() {
     m_data1->bind(m_ui->Text1, QStringLiteral("Text_Zadan"));
     m_data1->bind(m_ui->Label8, QStringLiteral("Numer"));
     m_data1->bind(m_ui->txtNomer, QStringLiteral("Numer"));
-    const std::array<QLabel*, 4> options{m_ui->Label1, m_ui->Label2, m_ui->Label3, m_ui->Label4};
+    const std::array<FittingLabel*, 4> options{m_ui->Label1, m_ui->Label2, m_ui->Label3,
+                                               m_ui->Label4};
     for (int i = 0; i < 4; ++i) {
         m_data1->bind(options[i], QStringLiteral("Otvet_%1").arg(i + 1));
         m_data1->bind(keys()[i], QStringLiteral("Rezult_%1").arg(i + 1));
@@ -56,7 +60,6 @@ void frmTest::controlsDestroyed() {
     m_ui.reset();
     m_data1 = nullptr;
     m_data2 = nullptr;
-    m_timer1 = nullptr;
 }
 
 std::array<QCheckBox*, 4> frmTest::picks() const {
@@ -74,19 +77,28 @@ std::array<QCheckBox*, kQuestions> frmTest::outcomeBoxes() const {
 
 void frmTest::Form_Load() {
     mdF::LoadTitle();
+    m_finished = false;
     const QuestionNumbers::Check questions = QuestionNumbers::check(forms().databasePath());
-    m_questionsComplete = questions.complete();
+    m_hasLastQuestion = questions.readable && !questions.missing.contains(kQuestions);
     if (questions.readable && !questions.missing.isEmpty())
-        platform().MsgBox(QuestionNumbers::describeMissing(questions.missing),
-                          vbOKOnly + vbExclamation, kAttention);
-    // Enabled only now: a tick while the message above waits would find the record sources
-    // not yet open.
-    m_timer1->setEnabled(true);
+        tellMissingNumbers(questions.missing);
+}
+
+// Told over the test window, once it is shown and the sign-in has gone.
+void frmTest::tellMissingNumbers(const QList<int>& missing) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, missing] {
+            if (isVisible())
+                platform().MsgBox(QuestionNumbers::describeMissing(missing),
+                                  vbOKOnly + vbExclamation, kAttention);
+        },
+        Qt::QueuedConnection);
 }
 
 // Keeps the student's row current: stores what FinishTest set, and shows the name.
 void frmTest::Timer1_Timer() {
-    m_data2->MoveLast();
+    moveToStudentRow();
     setCaption(mdF::TestTitle + QStringLiteral(" Режим пользователя. (") + m_ui->txtImya->text() +
                QStringLiteral(")"));
 }
@@ -142,14 +154,23 @@ void frmTest::CheckAnswer() {
 }
 
 void frmTest::FinishTest() {
-    m_data2->MoveLast();
+    m_row->moveTo(*m_data2);
     for (int i = 0; i < kQuestions; ++i)
         setValue(outcomeBoxes()[i], m_outcome[i]);
     const double percent = double(sum(m_outcome)) / kQuestions * 100;
     m_ui->txtProcent->setText(QString::number(kvz::roundToInt32(percent).value_or(0)));
+    m_finished = true;
     // Stored now rather than on the next tick, so that no way of ending the program loses them.
-    m_data2->MoveLast();
+    moveToStudentRow();
     forms().Show(QStringLiteral("frmOtchot"));
+}
+
+// A store that failed (a lock, say) stays pending and is tried again on every tick; the result
+// screen does not call the test finished until it is in the file.
+void frmTest::moveToStudentRow() {
+    m_row->moveTo(*m_data2);
+    if (m_finished)
+        m_row->resultPending = m_data2->hasPendingEdit() || !m_data2->isOpen();
 }
 
 void frmTest::ClearChecks() {
@@ -158,7 +179,7 @@ void frmTest::ClearChecks() {
 }
 
 void frmTest::Form_Unload(int& cancel) {
-    if (!m_questionsComplete) // the student was told the test cannot run as it should
+    if (!m_hasLastQuestion) // the student was told the test cannot end
         return;
     const std::optional<int> n = QuestionNumbers::read(m_ui->txtNomer->text());
     if (n && *n < kQuestions) {

@@ -10,15 +10,15 @@ namespace Ui {
 class frmTest;
 }
 class DataControl;
-class FormTimer;
 class QCheckBox;
+struct StudentRow;
 
 // The test itself: puts the questions of Zadanie one by one, scores each answer all or
 // nothing against the key, and files the ten outcomes and the percentage in the student's row.
 class frmTest : public Form {
     Q_OBJECT
 public:
-    explicit frmTest(Forms& forms);
+    frmTest(Forms& forms, std::shared_ptr<StudentRow> row);
     ~frmTest() override;
 
     Ui::frmTest* ui() const { return m_ui.get(); }
@@ -40,6 +40,8 @@ private:
     void ClearChecks();
     void nextQuestion();
     void bindControls();
+    void moveToStudentRow();
+    void tellMissingNumbers(const QList<int>& missing);
 
     std::array<QCheckBox*, 4> picks() const;
     std::array<QCheckBox*, 4> keys() const;
@@ -48,9 +50,10 @@ private:
     std::unique_ptr<Ui::frmTest> m_ui;
     DataControl* m_data1 = nullptr;
     DataControl* m_data2 = nullptr;
-    FormTimer* m_timer1 = nullptr;
-    // Without rows numbered 1 to 10 the test may never end: then the window may always close.
-    bool m_questionsComplete = false;
+    std::shared_ptr<StudentRow> m_row;
+    // Without a row numbered 10 the test can never end: then the window may always close.
+    bool m_hasLastQuestion = false;
+    bool m_finished = false;
 
     int m_questionNo = 0;
     int m_answerOk = 0;

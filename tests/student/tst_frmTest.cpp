@@ -247,34 +247,59 @@ void tst_frmTest::closingAboveTenCloses() {
     QVERIFY(run.platform.messages.isEmpty());
 }
 
-// A table without all the numbers 1 to 10 is reported on opening, and the window can always
-// be closed, so the student is never kept in a test that cannot end.
+// A table without all the numbers 1 to 10 is reported over the test window once it shows. Where
+// question 10 exists the closing rule holds and closing on 10 finishes the test; without it the
+// window can always be closed, so the student is never kept in a test that cannot end.
 void tst_frmTest::incompleteQuestionTable_data() {
     QTest::addColumn<QList<int>>("numbers");
     QTest::addColumn<QString>("missing");
+    QTest::addColumn<QString>("flags"); // stored when closed on question 10; empty: no 10
 
-    QTest::newRow("no question 10") << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9} << "10";
-    QTest::newRow("two gaps") << QList<int>{1, 2, 4, 6, 7, 8, 9, 10} << "3, 5";
-    QTest::newRow("empty table") << QList<int>{} << "1, 2, 3, 4, 5, 6, 7, 8, 9, 10";
+    QTest::newRow("no question 10") << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9} << "10" << QString();
+    QTest::newRow("question 7 missing, one other")
+        << QList<int>{1, 2, 3, 4, 5, 6, 8, 9, 10, 11} << "7" << "1111110111";
+    QTest::newRow("two gaps") << QList<int>{1, 2, 4, 6, 7, 8, 9, 10} << "3, 5" << "1101011111";
+    QTest::newRow("empty table") << QList<int>{} << "1, 2, 3, 4, 5, 6, 7, 8, 9, 10" << QString();
 }
 
 void tst_frmTest::incompleteQuestionTable() {
     QFETCH(QList<int>, numbers);
     QFETCH(QString, missing);
+    QFETCH(QString, flags);
     StudentRun run(questionsNumbered(numbers));
-    // The window's timer must not tick while the message waits, before its tables are open.
-    run.platform.whileMsgBoxOpen = [&](const ScriptedPlatform::Message&) { run.tick(kTest); };
+    bool overTestWindow = false;
+    // The window's timer ticks while the message waits.
+    run.platform.whileMsgBoxOpen = [&](const ScriptedPlatform::Message&) {
+        overTestWindow = run.form(kTest).isVisible();
+        run.tick(kTest);
+    };
     run.forms.Show(kTest);
+    QVERIFY(run.platform.messages.isEmpty());
+    QCoreApplication::processEvents();
     run.platform.whileMsgBoxOpen = nullptr;
 
     QCOMPARE(run.platform.messages.size(), 1);
+    QVERIFY(overTestWindow);
     QVERIFY2(run.platform.messages[0].text.contains(QStringLiteral("номерами: %1.").arg(missing)),
              qPrintable(run.platform.messages[0].text));
     answer(run, kRight); // whatever the table holds, an answer never fails
     QCOMPARE(run.platform.messages.size(), 1);
 
-    QVERIFY(run.form(kTest).widget()->close());
-    QCOMPARE(run.quits(), 1);
+    if (flags.isEmpty()) {
+        QVERIFY(run.form(kTest).widget()->close());
+        QCOMPARE(run.quits(), 1);
+        return;
+    }
+    QVERIFY(!run.form(kTest).widget()->close());
+    QCOMPARE(run.platform.messages.size(), 2);
+    QVERIFY(run.platform.messages[1].text.startsWith(QStringLiteral("Вы не на все вопросы")));
+    while (currentNumber(run) != u"10")
+        answer(run, kRight);
+    tickOptions(run, kRight);
+    QVERIFY(!run.form(kTest).widget()->close());
+    QCOMPARE(run.lastFlags(), flags);
+    QVERIFY(run.form(QStringLiteral("frmOtchot")).isVisible());
+    QCOMPARE(run.quits(), 0);
 }
 
 QTEST_MAIN(tst_frmTest)
