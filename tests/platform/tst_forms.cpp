@@ -31,8 +31,10 @@ public:
     QLineEdit* name = nullptr;
     QPlainTextEdit* notes = nullptr;
     QLabel* percent = nullptr;
+    QLabel* nameLabel = nullptr;
     QCheckBox* flag = nullptr;
     DataControl* data = nullptr;
+    DataControl* data2 = nullptr; // a second source on the same table, nothing bound
     FormTimer* timer = nullptr;
     int loads = 0, unloads = 0, ticks = 0, nameChanges = 0;
     bool cancelUnload = false;
@@ -46,7 +48,11 @@ protected:
         notes = new QPlainTextEdit(&widget);
         percent = new QLabel(&widget);
         flag = new QCheckBox(&widget);
+        nameLabel = new QLabel(&widget);
+        nameLabel->setGeometry(0, 40, 180, 20);
         data = addData(QStringLiteral("Data1"), QStringLiteral("Rezultat"));
+        data2 = addData(QStringLiteral("Data2"), QStringLiteral("Rezultat"));
+        data->bind(nameLabel, kName);
         data->bind(name, kName);
         data->bind(notes, kName);
         data->bind(percent, QStringLiteral("Результат выполнения"));
@@ -68,7 +74,7 @@ protected:
         cancel = cancelUnload;
     }
     void controlsDestroyed() override {
-        name = nullptr, notes = nullptr, percent = nullptr, flag = nullptr;
+        name = nullptr, notes = nullptr, percent = nullptr, flag = nullptr, nameLabel = nullptr;
     }
 };
 
@@ -111,6 +117,11 @@ private slots:
     void helpFileIsFoundInCurrentFolderFirst();
     void f1OpensHelpAtTheFocusedControlsTopic();
     void showingAnUnknownWindowIsReported();
+    void boundLabelShowsTextAsStored_data();
+    void boundLabelShowsTextAsStored();
+    void sourceThatCannotOpenIsToldOnce_data();
+    void sourceThatCannotOpenIsToldOnce();
+    void errorHandlerTakesTheFailures();
 };
 
 void tst_Forms::loadingARowIsNoEdit() {
@@ -360,6 +371,66 @@ void tst_Forms::showingAnUnknownWindowIsReported() {
     f.forms.Show(QStringLiteral("frmNowhere"));
     QCOMPARE(f.platform.messages.size(), 1);
     QVERIFY(f.platform.messages[0].text.contains(QStringLiteral("frmNowhere")));
+}
+
+void tst_Forms::boundLabelShowsTextAsStored_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("comparisons") << QStringLiteral("a<b и b>c");
+    QTest::newRow("subscript tag") << QStringLiteral("H<sub>2</sub>O");
+    QTest::newRow("heading and ampersand") << QStringLiteral("<h1>Вася</h1> & Co");
+}
+
+// Drawn as a plain-text label draws it: markup in a stored text is shown, not obeyed.
+void tst_Forms::boundLabelShowsTextAsStored() {
+    QFETCH(QString, stored);
+    Fixture f;
+    f.db.exec(QStringLiteral("UPDATE Rezultat SET \"%1\" = '%2'").arg(kName, stored));
+    f.probe->Show();
+    QCOMPARE(f.probe->nameLabel->text(), stored);
+    const QImage shown = f.probe->nameLabel->grab().toImage();
+    f.probe->nameLabel->setTextFormat(Qt::PlainText);
+    QCOMPARE(shown, f.probe->nameLabel->grab().toImage());
+}
+
+// A missing or broken file: one message, whatever the window's sources do afterwards.
+void tst_Forms::sourceThatCannotOpenIsToldOnce_data() {
+    QTest::addColumn<QByteArray>("file"); // what lies at the database's path; empty: nothing
+    QTest::addColumn<QString>("told");
+    QTest::newRow("missing") << QByteArray() << QStringLiteral("не найден");
+    QTest::newRow("not a database")
+        << QByteArray(4096, 'x') << QStringLiteral("не является базой данных");
+}
+
+void tst_Forms::sourceThatCannotOpenIsToldOnce() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, told);
+    Fixture f;
+    QVERIFY(QFile::remove(f.db.path()));
+    if (!file.isEmpty()) {
+        QFile broken(f.db.path());
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write(file);
+    }
+    f.probe->Show();
+    QVERIFY(!f.probe->data->MoveFirst());
+    QVERIFY(!f.probe->data->AddNew());
+    QVERIFY(!f.probe->data2->MoveLast());
+    QVERIFY(f.probe->Unload());
+
+    QCOMPARE(f.platform.messages.size(), 1);
+    QVERIFY2(f.platform.messages[0].text.contains(told), qPrintable(f.platform.messages[0].text));
+}
+
+void tst_Forms::errorHandlerTakesTheFailures() {
+    Fixture f;
+    f.probe->Show();
+    QStringList handled;
+    f.probe->data->setErrorHandler([&](const Status& status) { handled << status.error; });
+    QVERIFY(f.probe->data->MoveNext());
+    QVERIFY(!f.probe->data->MoveNext());
+    QVERIFY(!f.probe->data->MoveNext());
+    QCOMPARE(handled.size(), 2); // every failure, for the window to word
+    QVERIFY(f.platform.messages.isEmpty());
 }
 
 QTEST_MAIN(tst_Forms)
