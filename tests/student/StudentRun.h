@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QStringList>
 #include <QTest>
+#include <functional>
 
 struct StudentRun {
     explicit StudentRun(const QString& sql = {}) : db(sql) {
@@ -73,6 +74,41 @@ struct StudentRun {
     ScriptedPlatform platform;
     Forms forms{platform, db.path()};
 };
+
+// Calls `seen` when the window of that name gets an event of that type, as it happens.
+class EventProbe : public QObject {
+public:
+    EventProbe(QEvent::Type type, QString window, std::function<void(QWidget*)> seen)
+        : m_type(type), m_window(std::move(window)), m_seen(std::move(seen)) {
+        qApp->installEventFilter(this);
+    }
+    ~EventProbe() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == m_type && watched->objectName() == m_window && watched->isWidgetType())
+            m_seen(static_cast<QWidget*>(watched));
+        return false;
+    }
+
+private:
+    QEvent::Type m_type;
+    QString m_window;
+    std::function<void(QWidget*)> m_seen;
+};
+
+// The file refuses every write to Rezultat, as a read-only one does, until the triggers go.
+inline void refuseWrites(const TestDatabase& db) {
+    for (const char* event : {"INSERT", "UPDATE"})
+        db.execStatement(QStringLiteral("CREATE TRIGGER refuse_%1 BEFORE %1 ON Rezultat BEGIN "
+                                        "SELECT RAISE(ABORT, 'только для чтения'); END")
+                             .arg(QLatin1String(event)));
+}
+
+inline void allowWrites(const TestDatabase& db) {
+    db.exec(QStringLiteral("DROP TRIGGER IF EXISTS refuse_INSERT; DROP TRIGGER IF EXISTS "
+                           "refuse_UPDATE;"));
+}
 
 // The fonts the windows name, as the program substitutes them.
 inline void substituteFonts() {

@@ -3,6 +3,8 @@
 
 #include <QFile>
 #include <QLineEdit>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 
 namespace {
 
@@ -24,6 +26,24 @@ void signIn(StudentRun& run, const QString& name, int ticksBeforeOk) {
     run.control<QPushButton>(kAutor, QStringLiteral("Command1"))->click();
 }
 
+// Another program's connection that holds the whole file locked while it lives.
+class Locker {
+public:
+    explicit Locker(const QString& path) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kName);
+        db.setDatabaseName(path);
+        if (!db.open() || !QSqlQuery(db).exec(QStringLiteral("BEGIN EXCLUSIVE")))
+            qFatal("cannot lock the test database");
+    }
+    ~Locker() {
+        QSqlDatabase::database(kName).close();
+        QSqlDatabase::removeDatabase(kName);
+    }
+
+private:
+    static inline const QString kName = QStringLiteral("locker");
+};
+
 QVariantList expectedNames(const QStringList& names) {
     QVariantList values;
     for (const QString& name : names)
@@ -40,6 +60,13 @@ private slots:
     void signIn_data();
     void signIn();
     void emptyNameIsReusedByNextSignIn();
+    void testCannotRun_data();
+    void testCannotRun();
+    void rowNotStoredKeepsStudentHere_data();
+    void rowNotStoredKeepsStudentHere();
+    void nameLongerThanTheBox_data();
+    void nameLongerThanTheBox();
+    void testWindowOpensOnTheStoredRowWithFocusOnNext();
 
 private:
     static constexpr int kEnoughTicks = 20;
@@ -117,6 +144,138 @@ void tst_frmAutor::emptyNameIsReusedByNextSignIn() {
     QVERIFY(QFile::copy(first.db.path(), second.db.path()));
     ::signIn(second, QStringLiteral("Сидоров"), kEnoughTicks);
     QCOMPARE(second.names(), expectedNames({"Сидоров"}));
+}
+
+// One message saying what is wrong and what to do, then the start window again: no test starts.
+void tst_frmAutor::testCannotRun_data() {
+    QTest::addColumn<QString>("sql");            // run on the database; "-": no file at all
+    QTest::addColumn<QByteArray>("replacement"); // written over the file when not empty
+    QTest::addColumn<QString>("told");
+
+    QTest::newRow("no database file") << "-" << QByteArray() << "не найден";
+    QTest::newRow("not a database")
+        << QString() << QByteArray(8192, 'x') << "не является базой данных";
+    QTest::newRow("no Rezultat table")
+        << "DROP TABLE Rezultat;" << QByteArray() << "нет таблицы «Rezultat»";
+    QTest::newRow("no Zadanie table")
+        << "DROP TABLE Zadanie;" << QByteArray() << "нет таблицы «Zadanie»";
+    QTest::newRow("a result field missing") << "ALTER TABLE Rezultat DROP COLUMN \"Вопрос 3\";"
+                                            << QByteArray() << "нет поля «Вопрос 3»";
+}
+
+void tst_frmAutor::testCannotRun() {
+    QFETCH(QString, sql);
+    QFETCH(QByteArray, replacement);
+    QFETCH(QString, told);
+    StudentRun run;
+    if (sql == u"-" || !replacement.isEmpty())
+        QVERIFY(QFile::remove(run.db.path()));
+    else
+        run.db.exec(sql);
+    if (!replacement.isEmpty()) {
+        QFile file(run.db.path());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(replacement);
+    }
+    run.forms.Show(QStringLiteral("frmStart"));
+    run.control<QPushButton>(QStringLiteral("frmStart"), QStringLiteral("cmdAdd"))->click();
+    QCoreApplication::processEvents();
+
+    QCOMPARE(run.platform.messages.size(), 1);
+    const QString& text = run.platform.messages[0].text;
+    QVERIFY2(text.contains(told) && text.contains(QStringLiteral("Сообщите об этом учителю")),
+             qPrintable(text));
+    QVERIFY(!run.forms.isLoaded(kAutor));
+    QVERIFY(!run.forms.isLoaded(QStringLiteral("frmTest")));
+    QVERIFY(run.form(QStringLiteral("frmStart")).isVisible());
+    QCOMPARE(run.quits(), 0);
+    QCOMPARE(run.platform.messages.size(), 1);
+}
+
+// Until the row is stored nothing is written anywhere and the student stays at the sign-in; a
+// second OK once the fault has passed stores it once.
+void tst_frmAutor::rowNotStoredKeepsStudentHere_data() {
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<bool>("locked"); // else the file refuses every write to Rezultat
+
+    QTest::newRow("writes refused, blank row") << QStringList{"''"} << false;
+    QTest::newRow("writes refused, new row") << QStringList{"'Петров'"} << false;
+    QTest::newRow("locked, blank row") << QStringList{"''"} << true;
+    QTest::newRow("locked, new row") << QStringList{"'Петров'", "'Сидоров'"} << true;
+}
+
+void tst_frmAutor::rowNotStoredKeepsStudentHere() {
+    QFETCH(QStringList, rows);
+    QFETCH(bool, locked);
+    StudentRun run;
+    run.db.setResults(resultRows(rows));
+    const QVariantList before = run.names();
+    if (!locked)
+        refuseWrites(run.db);
+    const QString name = QStringLiteral("Иванов Иван");
+    run.forms.Show(kAutor);
+    run.control<QLineEdit>(kAutor, QStringLiteral("Text1"))->setText(name);
+    {
+        std::optional<Locker> lock;
+        if (locked)
+            lock.emplace(run.db.path());
+        run.control<QPushButton>(kAutor, QStringLiteral("Command1"))->click();
+    }
+
+    QCOMPARE(run.platform.messages.size(), 1);
+    QVERIFY(run.platform.messages[0].text.contains(QStringLiteral("Ваше имя не сохранено")));
+    QVERIFY(run.form(kAutor).isVisible());
+    QVERIFY(!run.forms.isLoaded(QStringLiteral("frmTest")));
+    QCOMPARE(run.names(), before);
+
+    allowWrites(run.db);
+    run.control<QPushButton>(kAutor, QStringLiteral("Command1"))->click();
+    QVERIFY(run.form(QStringLiteral("frmTest")).isVisible());
+    QVariantList after = rows == QStringList{"''"} ? QVariantList{} : before;
+    after << name;
+    QCOMPARE(run.names(), after);
+    QCOMPARE(run.platform.messages.size(), 1);
+}
+
+// What is stored is what the box shows.
+void tst_frmAutor::nameLongerThanTheBox_data() {
+    QTest::addColumn<int>("typed");
+    QTest::addColumn<int>("kept");
+    QTest::newRow("full") << 255 << 255;
+    QTest::newRow("one over") << 256 << 255;
+    QTest::newRow("past 32 767") << 40000 << 255;
+}
+
+void tst_frmAutor::nameLongerThanTheBox() {
+    QFETCH(int, typed);
+    QFETCH(int, kept);
+    StudentRun run;
+    ::signIn(run, QString(typed, u'Ж'), kEnoughTicks);
+    QCOMPARE(run.names(), QVariantList{QString(kept, u'Ж')});
+}
+
+// The row is in the file before the test window shows, so nothing holds the window up once it
+// is there, and "Далее >>" has the focus from the start: Return answers at once.
+void tst_frmAutor::testWindowOpensOnTheStoredRowWithFocusOnNext() {
+    StudentRun run;
+    const QString name = QStringLiteral("Иванов Иван");
+    QVariantList namesWhenShown;
+    QWidget* focusWhenShown = nullptr;
+    EventProbe probe(QEvent::Show, QStringLiteral("frmTest"), [&](QWidget* window) {
+        namesWhenShown = run.names();
+        focusWhenShown = window->focusWidget();
+    });
+    ::signIn(run, name, kEnoughTicks);
+
+    QCOMPARE(namesWhenShown, QVariantList{name});
+    QWidget* next = run.control(QStringLiteral("frmTest"), QStringLiteral("cmdNext"));
+    QCOMPARE(focusWhenShown, next);
+    QVERIFY(QTest::qWaitForWindowActive(run.form(QStringLiteral("frmTest")).widget()));
+    QCOMPARE(QApplication::focusWidget(), next);
+    tickOptions(run, QStringLiteral("1000"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(run.control<QLineEdit>(QStringLiteral("frmTest"), QStringLiteral("txtNomer"))->text(),
+             QStringLiteral("2"));
 }
 
 QTEST_MAIN(tst_frmAutor)

@@ -257,8 +257,10 @@ void tst_frmTest::incompleteQuestionTable_data() {
 
     QTest::newRow("no question 10") << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9} << "10" << QString();
     QTest::newRow("question 7 missing, one other")
-        << QList<int>{1, 2, 3, 4, 5, 6, 8, 9, 10, 11} << "7" << "1111110111";
-    QTest::newRow("two gaps") << QList<int>{1, 2, 4, 6, 7, 8, 9, 10} << "3, 5" << "1101011111";
+        << QList<int>{1, 2, 3, 4, 5, 6, 8, 9, 10, 11} << "7"
+        << "1111110111";
+    QTest::newRow("two gaps") << QList<int>{1, 2, 4, 6, 7, 8, 9, 10} << "3, 5"
+                              << "1101011111";
     QTest::newRow("empty table") << QList<int>{} << "1, 2, 3, 4, 5, 6, 7, 8, 9, 10" << QString();
 }
 

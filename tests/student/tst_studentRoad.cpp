@@ -27,12 +27,40 @@ QString wrongFor(const QString& key) {
     return wrong == u"0000" ? QStringLiteral("1110") : wrong;
 }
 
+const QString kAutor = QStringLiteral("frmAutor");
+const QString kTest = QStringLiteral("frmTest");
+const QString kOtchot = QStringLiteral("frmOtchot");
+
+void signIn(StudentRun& run, const QString& name) {
+    run.forms.Show(kAutor);
+    run.control<QLineEdit>(kAutor, QStringLiteral("Text1"))->setText(name);
+    run.control<QPushButton>(kAutor, QStringLiteral("Command1"))->click();
+}
+
+void answerAllRight(const StudentRun& run) {
+    for (const QString& key : keys(run.db))
+        answer(run, key);
+}
+
+QString flagsOf(const StudentRun& run, const QString& name) {
+    QStringList parts;
+    for (int i = 1; i <= 10; ++i)
+        parts << QStringLiteral("(\"Вопрос %1\" <> 0)").arg(i);
+    return run.db
+        .scalar(QStringLiteral("SELECT %1 FROM Rezultat WHERE \"Фамилия, Имя, Отчество\" = '%2'")
+                    .arg(parts.join(QStringLiteral(" || ")), name))
+        .toString();
+}
+
 } // namespace
 
 class tst_studentRoad : public QObject {
     Q_OBJECT
 private slots:
     void wholeRoad();
+    void answersStayOnTheStudentsRow();
+    void endWaitsUntilTheResultIsStored();
+    void missingNumberToldOverTheTestWindow();
 };
 
 void tst_studentRoad::wholeRoad() {
@@ -87,6 +115,70 @@ void tst_studentRoad::wholeRoad() {
     QCOMPARE(run.platform.started[0].windowStyle, 1);
     QCOMPARE(run.platform.ends, 1);
     QCOMPARE(run.quits(), 0);
+}
+
+// Another program adds a row while the test runs: the answers still go to the student's own
+// row, and the result screen shows that row.
+void tst_studentRoad::answersStayOnTheStudentsRow() {
+    StudentRun run;
+    const QString name = QStringLiteral("Иванов Иван");
+    signIn(run, name);
+    run.db.exec(
+        QStringLiteral("INSERT INTO Rezultat (\"Фамилия, Имя, Отчество\") VALUES ('Чужой');"));
+    run.tick(kTest);
+
+    answerAllRight(run);
+    run.tick(kTest);
+    run.tick(kOtchot);
+
+    QCOMPARE(run.names(), (QVariantList{name, QStringLiteral("Чужой")}));
+    QCOMPARE(flagsOf(run, name), QStringLiteral("1111111111"));
+    QCOMPARE(flagsOf(run, QStringLiteral("Чужой")), QStringLiteral("0000000000"));
+    QVERIFY(run.lastPercent().isNull());
+    QCOMPARE(run.form(kTest).caption(),
+             QStringLiteral("Тест КВЗ Режим пользователя. (%1)").arg(name));
+    QCOMPARE(run.control<QLabel>(kOtchot, QStringLiteral("Label2"))->text(), name);
+    QCOMPARE(run.control<QLabel>(kOtchot, QStringLiteral("lblRes"))->text(), QStringLiteral("100"));
+}
+
+// "Тест закончен!" only once the outcomes are in the file: until then the result screen says so
+// and stays; the test window keeps trying on every tick.
+void tst_studentRoad::endWaitsUntilTheResultIsStored() {
+    StudentRun run;
+    signIn(run, QStringLiteral("Иванов Иван"));
+    refuseWrites(run.db);
+    answerAllRight(run);
+    const qsizetype told = run.platform.messages.size(); // the failed store, told once
+    QCOMPARE(told, 1);
+
+    run.control<QPushButton>(kOtchot, QStringLiteral("cmdOk"))->click();
+    QCOMPARE(run.platform.messages.size(), told + 1);
+    QVERIFY(run.platform.messages.last().text.contains(QStringLiteral("ещё не сохранён")));
+    QVERIFY(run.form(kOtchot).isVisible());
+    QCOMPARE(run.platform.ends, 0);
+    QVERIFY(run.platform.started.isEmpty());
+
+    allowWrites(run.db);
+    run.tick(kTest);
+    QCOMPARE(run.lastFlags(), QStringLiteral("1111111111"));
+    run.control<QPushButton>(kOtchot, QStringLiteral("cmdOk"))->click();
+    QCOMPARE(run.platform.messages.last().text, QStringLiteral("Тест закончен!"));
+    QCOMPARE(run.platform.ends, 1);
+}
+
+void tst_studentRoad::missingNumberToldOverTheTestWindow() {
+    StudentRun run(questionsNumbered({1, 2, 3, 4, 5, 6, 8, 9, 10}));
+    bool signInGone = false, testShown = false;
+    run.platform.whileMsgBoxOpen = [&](const ScriptedPlatform::Message&) {
+        signInGone = !run.forms.isLoaded(kAutor);
+        testShown = run.form(kTest).isVisible();
+    };
+    signIn(run, QStringLiteral("Иванов Иван"));
+    QCoreApplication::processEvents();
+
+    QCOMPARE(run.platform.messages.size(), 1);
+    QVERIFY(signInGone);
+    QVERIFY(testShown);
 }
 
 QTEST_MAIN(tst_studentRoad)

@@ -70,6 +70,14 @@ void TestDatabase::exec(const QString& sql) const {
     });
 }
 
+void TestDatabase::execStatement(const QString& statement) const {
+    withConnection(m_path, [&](QSqlDatabase& db) {
+        QSqlQuery query(db);
+        if (!query.exec(statement))
+            qFatal("%s: %s", qPrintable(statement), qPrintable(query.lastError().text()));
+    });
+}
+
 void TestDatabase::setResults(const QStringList& rowsSql) const {
     QString sql = QStringLiteral("DELETE FROM Rezultat;");
     for (const QString& row : rowsSql)

@@ -20,6 +20,8 @@ public:
     QVariantList column(const QString& sql) const;
     QVariant scalar(const QString& sql) const;
     void exec(const QString& sql) const;
+    // One statement whole, ";" inside it included (a trigger's body).
+    void execStatement(const QString& statement) const;
 
     // The values of one Rezultat row for setResults: the name, the ten flags written as "1"
     // (right) and "0", the percentage as SQL (a number or NULL).
