@@ -160,6 +160,7 @@ void frmTest::FinishTest() {
     const double percent = double(sum(m_outcome)) / kQuestions * 100;
     m_ui->txtProcent->setText(QString::number(kvz::roundToInt32(percent).value_or(0)));
     m_finished = true;
+    m_row->resultPending = true;
     // Stored now rather than on the next tick, so that no way of ending the program loses them.
     moveToStudentRow();
     forms().Show(QStringLiteral("frmOtchot"));
@@ -168,9 +169,9 @@ void frmTest::FinishTest() {
 // A store that failed (a lock, say) stays pending and is tried again on every tick; the result
 // screen does not call the test finished until it is in the file.
 void frmTest::moveToStudentRow() {
-    m_row->moveTo(*m_data2);
-    if (m_finished)
-        m_row->resultPending = m_data2->hasPendingEdit() || !m_data2->isOpen();
+    const bool moved = m_row->moveTo(*m_data2);
+    if (m_finished && m_row->resultPending)
+        m_row->resultPending = !moved || m_data2->hasPendingEdit();
 }
 
 void frmTest::ClearChecks() {
