@@ -3,10 +3,12 @@
 #include "Controls.h"
 #include "DataControl.h"
 #include "Forms.h"
+#include "ResultsCsv.h"
 #include "frmVeiv.h"
 #include "mdF.h"
 #include "ui_frmEdit.h"
 
+#include <QDir>
 #include <QEvent>
 #include <QTextCursor>
 #include <algorithm>
@@ -122,6 +124,7 @@ void frmEdit::connectMenu() {
     connect(m_ui->Exit, &QAction::triggered, this, &frmEdit::Exit_Click);
     connect(m_ui->Veiv, &QAction::triggered, this, &frmEdit::Veiv_Click);
     connect(m_ui->ViewOthsot, &QAction::triggered, this, &frmEdit::ViewOthsot_Click);
+    connect(m_ui->ExportCsv, &QAction::triggered, this, &frmEdit::ExportCsv_Click);
     connect(m_ui->RukUser, &QAction::triggered, this, &frmEdit::RukUser_Click);
     connect(m_ui->About, &QAction::triggered, this, &frmEdit::About_Click);
 }
@@ -246,6 +249,21 @@ void frmEdit::Veiv_Click() {
 
 void frmEdit::ViewOthsot_Click() {
     forms().Show(QStringLiteral("DataReport1"));
+}
+
+// All results for a spreadsheet, sorted as the report sorts them.
+void frmEdit::ExportCsv_Click() {
+    const std::optional<QString> chosen =
+        platform().SaveFileName(QStringLiteral("Сохранить результаты"),
+                                QDir::home().filePath(QStringLiteral("Результаты теста.csv")),
+                                QStringLiteral("Таблица CSV (*.csv)"));
+    if (!chosen)
+        return;
+    QString fileName = *chosen;
+    if (!fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
+        fileName += QStringLiteral(".csv");
+    report(report::saveResultsCsv(forms().databasePath(), fileName),
+           QStringLiteral("Сохранение результатов"));
 }
 
 // F1 reaches the control that has the focus once the menu has closed; the item's own topic

@@ -47,6 +47,7 @@ private:
     void Exit_Click();
     void Veiv_Click();
     void ViewOthsot_Click();
+    void ExportCsv_Click();
     void RukUser_Click();
     void About_Click();
     void txtVopros_Change();

@@ -24,8 +24,7 @@ Status checkShape(const Database& db) {
     const QString file = QDir::toNativeSeparators(db.path());
     if (!db.hasTable(kTable))
         return Status::failure(
-            QStringLiteral("В базе данных «%1» нет таблицы результатов «%2». Отчет не построен.")
-                .arg(file, kTable));
+            QStringLiteral("В базе данных «%1» нет таблицы результатов «%2».").arg(file, kTable));
     const QSqlRecord record = db.sql().record(kTable);
     QStringList missing;
     for (const QString& field : DataEnvironment1::Command1Fields) {
@@ -33,9 +32,8 @@ Status checkShape(const Database& db) {
             missing << QStringLiteral("«%1»").arg(field);
     }
     if (!missing.isEmpty())
-        return Status::failure(
-            QStringLiteral("В таблице «%1» базы данных «%2» нет полей %3. Отчет не построен.")
-                .arg(kTable, file, missing.join(QStringLiteral(", "))));
+        return Status::failure(QStringLiteral("В таблице «%1» базы данных «%2» нет полей %3.")
+                                   .arg(kTable, file, missing.join(QStringLiteral(", "))));
     return Status::success();
 }
 
