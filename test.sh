@@ -6,7 +6,7 @@ set -euo pipefail
 KVZ_ROOT=$(cd "$(dirname "$0")" && pwd)
 . "$KVZ_ROOT/scripts/deps.sh"
 
-kvz_install_packages
+kvz_install_packages $KVZ_TEST_PACKAGES
 
 run_tests() {
     local dir=$1; shift

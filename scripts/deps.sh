@@ -1,9 +1,13 @@
 # Sourced by run.sh and test.sh: installs what the build, the program and the tests need.
 KVZ_PACKAGES="cmake make g++ qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev fonts-liberation poppler-utils"
+# Only the tests: the Debian package's dependencies are found by dpkg-shlibdeps, and lintian
+# checks the package against Debian's policy.
+KVZ_TEST_PACKAGES="dpkg-dev lintian"
 
+# Installs KVZ_PACKAGES and the packages named as arguments.
 kvz_install_packages() {
     local missing=()
-    for p in $KVZ_PACKAGES; do
+    for p in $KVZ_PACKAGES "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0

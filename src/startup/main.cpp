@@ -9,6 +9,7 @@
 #include "StudentForms.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFont>
 #include <QIcon>
 
@@ -24,7 +25,12 @@ int main(int argc, char** argv) {
     QFont::insertSubstitution(QStringLiteral("MS Serif"), QStringLiteral("Liberation Serif"));
     app.setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
 
-    QtPlatform platform({QCoreApplication::applicationDirPath(), QStringLiteral(KVZ_DATA_DIR)});
+    // The data folder beside the program's own folder serves a package installed under any
+    // prefix; the configured one serves a program run from its build folder.
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    QtPlatform platform({programFolder,
+                         QDir(programFolder).filePath(QStringLiteral("../share/kvz")),
+                         QStringLiteral(KVZ_DATA_DIR)});
     Forms forms(platform, QString::fromUtf8(KVZ_DATABASE_PATH));
     registerStartupForms(forms);
     app.setWindowIcon(QIcon(QStringLiteral(":/kvz.png")));
