@@ -1,5 +1,6 @@
 #include "Form.h"
 
+#include "Accessibility.h"
 #include "DataControl.h"
 #include "FormTimer.h"
 #include "Forms.h"
@@ -46,6 +47,7 @@ void Form::Load() {
     m_widget = new FormWidget(*this);
     m_widget->setAttribute(Qt::WA_DeleteOnClose, false);
     createControls(*m_widget);
+    Accessibility::prepareWindow(*m_widget);
     // Enter on a focused button presses it, as on the platform; no button is a default.
     for (QPushButton* button : m_widget->findChildren<QPushButton*>())
         button->setAutoDefault(true);

@@ -1,0 +1,160 @@
+#include "Accessibility.h"
+
+#include <QAccessible>
+#include <QAccessibleObject>
+#include <QEvent>
+#include <QPointer>
+#include <QWidget>
+
+namespace Accessibility {
+
+namespace {
+
+// Controls out of reach wait in a window of their own that is never shown: a window's
+// accessibility tree and its Tab chain hold only what lies inside it.
+const QString kDrawer = QStringLiteral("outOfReach");
+
+// What a control out of reach needs to come back as it was.
+class Withdrawal : public QObject {
+    Q_OBJECT
+public:
+    explicit Withdrawal(QWidget* control)
+        : QObject(control), parent(control->parentWidget()),
+          before(control->previousInFocusChain()), policy(control->focusPolicy()) {}
+
+    QPointer<QWidget> parent;
+    QPointer<QWidget> before; // its predecessor in the Tab chain
+    Qt::FocusPolicy policy;
+};
+
+// What the accessibility interface offers for a control out of reach: an object that is not
+// valid, with no name, no value, no text to edit and no action, so no program in the session
+// can read or set the control, not even through an event that names it.
+class Unreachable : public QAccessibleObject {
+public:
+    explicit Unreachable(QObject* object) : QAccessibleObject(object) {}
+
+    bool isValid() const override { return false; }
+    QAccessibleInterface* parent() const override { return nullptr; }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QString text(QAccessible::Text) const override { return {}; }
+    void setText(QAccessible::Text, const QString&) override {}
+    QAccessible::Role role() const override { return QAccessible::NoRole; }
+    QAccessible::State state() const override {
+        QAccessible::State state;
+        state.invisible = true;
+        state.disabled = true;
+        return state;
+    }
+};
+
+// Showing a window makes Qt forget that the keyboard moved the focus, and the style then draws
+// the focus of buttons and check boxes no more; it is told again each time.
+class FocusShown : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show)
+            static_cast<QWidget*>(watched)->setAttribute(Qt::WA_KeyboardFocusChange);
+        return false;
+    }
+};
+
+QAccessibleInterface* unreachableFactory(const QString&, QObject* object) {
+    auto* widget = qobject_cast<QWidget*>(object);
+    return widget && !isWithinReach(widget) ? new Unreachable(widget) : nullptr;
+}
+
+void installFactoryOnce() {
+    static const bool installed = (QAccessible::installFactory(&unreachableFactory), true);
+    (void)installed;
+}
+
+// The interface Qt keeps for a control was made for where it stood: it is made afresh.
+void forgetInterface(QWidget* control) {
+    if (QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(control))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(iface));
+}
+
+QWidget* drawerOf(QWidget* window) {
+    auto* drawer = window->findChild<QWidget*>(kDrawer, Qt::FindDirectChildrenOnly);
+    if (!drawer) {
+        drawer = new QWidget(window, Qt::Window);
+        drawer->setObjectName(kDrawer);
+        drawer->setAttribute(Qt::WA_DontShowOnScreen);
+        drawer->resize(window->size()); // the controls keep their places inside it
+    }
+    return drawer;
+}
+
+Withdrawal* withdrawalOf(const QWidget* control) {
+    return control->findChild<Withdrawal*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+// A new parent hides a control; it keeps its place, and is shown again when it was to be seen.
+void moveInto(QWidget* control, QWidget* parent) {
+    const bool shown = control->isVisibleTo(control->parentWidget());
+    const QRect place = control->geometry();
+    control->setParent(parent); // passes the focus on when the control has it
+    control->setGeometry(place);
+    control->setVisible(shown);
+}
+
+void withdraw(QWidget* control) {
+    new Withdrawal(control); // a child of the control, gone when it is brought back
+    control->setFocusPolicy(Qt::NoFocus);
+    moveInto(control, drawerOf(control->window()));
+}
+
+void bringBack(QWidget* control, Withdrawal* withdrawal) {
+    if (withdrawal->parent)
+        moveInto(control, withdrawal->parent);
+    control->setFocusPolicy(withdrawal->policy);
+    if (withdrawal->before && withdrawal->before->window() == control->window())
+        QWidget::setTabOrder(withdrawal->before, control);
+    delete withdrawal;
+}
+
+} // namespace
+
+void prepareWindow(QWidget& window) {
+    installFactoryOnce();
+    // The style draws the focus only once the keyboard has moved it; a person working from the
+    // keyboard needs to see it on the control that has it when the window opens.
+    window.installEventFilter(new FocusShown(&window));
+    for (QWidget* control : window.findChildren<QWidget*>()) {
+        if (control->property(kAccessorProperty).toBool())
+            setWithinReach(control, false);
+    }
+}
+
+bool isWithinReach(const QWidget* control) {
+    return control->window()->objectName() != kDrawer;
+}
+
+void setWithinReach(QWidget* control, bool within) {
+    installFactoryOnce();
+    if (within == isWithinReach(control))
+        return;
+    if (within) {
+        if (Withdrawal* withdrawal = withdrawalOf(control))
+            bringBack(control, withdrawal);
+    } else {
+        withdraw(control);
+    }
+    forgetInterface(control);
+}
+
+void setName(QWidget* control, const QString& name) {
+    if (control->accessibleName() != name)
+        control->setAccessibleName(name);
+}
+
+} // namespace Accessibility
+
+#include "Accessibility.moc"

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// What a screen reader and the keyboard reach of a window, without changing what is seen.
+namespace Accessibility {
+
+// The property that marks, in a window's .ui file, a control that serves only the window's
+// code (a field accessor, scratch storage, a button with no action). Such a control is no part
+// of the interface: it is kept out of reach for as long as the window is loaded.
+inline constexpr char kAccessorProperty[] = "accessor";
+
+// Once per load, by the window framework: every marked control goes out of reach, and the
+// keyboard focus is drawn from the start, not only after the first Tab.
+void prepareWindow(QWidget& window);
+
+// A control out of reach is in neither the accessibility tree nor the Tab chain, is not seen,
+// and offers nothing to read or set through the accessibility interface. Brought back, it has
+// its place, its visibility, its focus policy and its place in the Tab chain again.
+void setWithinReach(QWidget* control, bool within);
+bool isWithinReach(const QWidget* control);
+
+// Names a control for a screen reader. Each change of a name is announced, so a name that
+// stays the same is not set again.
+void setName(QWidget* control, const QString& name);
+
+} // namespace Accessibility
