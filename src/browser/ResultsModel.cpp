@@ -193,6 +193,8 @@ int ResultsModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ResultsModel::data(const QModelIndex& index, int role) const {
+    if (isCell(index) && role == Qt::AccessibleTextRole)
+        return cellName(index);
     if (!isCell(index) || (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
     const Recordset* rs = recordset();
@@ -200,6 +202,14 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
     const QVariant value =
         current ? rs->value(index.column()) : rowValues(index.row()).value(index.column());
     return Recordset::displayText(value);
+}
+
+// A screen reader names a cell by its column and its line: "Вопрос 3, строка 5: -1".
+QString ResultsModel::cellName(const QModelIndex& index) const {
+    const QString value = data(index).toString();
+    return QStringLiteral("%1, строка %2: %3")
+        .arg(m_columns[index.column()], QString::number(index.row() + 1),
+             value.isEmpty() ? QStringLiteral("пусто") : value);
 }
 
 QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {

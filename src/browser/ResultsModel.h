@@ -50,6 +50,7 @@ signals:
 private:
     Recordset* recordset() const;
     bool isCell(const QModelIndex& index) const;
+    QString cellName(const QModelIndex& index) const;
     void recordSourceOpened(Recordset& rs);
     void recordMoved();
     void rowDeleted(qint64 key);

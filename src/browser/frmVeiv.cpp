@@ -1,5 +1,6 @@
 #include "frmVeiv.h"
 
+#include "Accessibility.h"
 #include "Controls.h"
 #include "DataControl.h"
 #include "FormTimer.h"
@@ -55,6 +56,14 @@ void frmVeiv::grantTeacherPowers() {
 void frmVeiv::applyTeacherPowers() {
     m_ui->cmdDelete->setVisible(m_teacherPowers);
     m_grid->model().setReadOnly(!m_teacherPowers);
+    reachDeleteAll();
+}
+
+// "Удалить все" is the teacher's button of the overview. In the student view it lies outside
+// the window: there neither the keyboard nor a screen reader may reach it.
+void frmVeiv::reachDeleteAll() {
+    Accessibility::setWithinReach(m_ui->cmdDelete,
+                                  m_teacherPowers && m_ui->DBGrid1->isVisibleTo(widget()));
 }
 
 void frmVeiv::createControls(FormWidget& widget) {
@@ -152,6 +161,8 @@ void frmVeiv::ShowAnswers() {
             setForeColor(lb[k], kRed);
             lb[k]->setText(QStringLiteral("Ответ неверный"));
         }
+        Accessibility::setName(
+            lb[k], QStringLiteral("Вопрос %1: %2").arg(QString::number(k + 1), lb[k]->text()));
     }
 }
 
@@ -218,6 +229,7 @@ void frmVeiv::applyLayout(bool overview) {
         m_ui->DBGrid1->resize(twips(kGridWidth), twips(kGridHeight));
     m_ui->cmdVernut->setVisible(overview);
     m_ui->cmdIzm->setVisible(!overview);
+    reachDeleteAll();
     CentreOnScreen(layout.width, layout.height);
 }
 

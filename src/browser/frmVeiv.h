@@ -65,6 +65,7 @@ private:
     void applyLayout(bool overview);
     void CentreOnScreen(int widthTwips, int heightTwips);
     void applyTeacherPowers();
+    void reachDeleteAll();
     std::int32_t currentCode() const;
     bool returnToWalkPlace();
     void stopWalk();

@@ -1,5 +1,6 @@
 #include "frmEdit.h"
 
+#include "Accessibility.h"
 #include "Controls.h"
 #include "DataControl.h"
 #include "Forms.h"
@@ -51,10 +52,12 @@ void setSelStart(QPlainTextEdit* box, int position) {
 }
 
 // The counter shows what is left of the limit; a longer text is cut to it, and the caret
-// goes to the end after every change.
+// goes to the end after every change. A screen reader names the counter by the box it counts.
 template <class Box> void countAndCut(Box* box, QLabel* counter, int limit) {
     const int length = int(textOf(box).size());
     counter->setText(QString::number(limit - length));
+    Accessibility::setName(counter, box->accessibleName() + QStringLiteral(": осталось символов ") +
+                                        counter->text());
     if (length > limit)
         keepFirst(box, limit);
     setSelStart(box, limit + 1);

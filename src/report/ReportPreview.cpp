@@ -1,7 +1,9 @@
 #include "ReportPreview.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyleOptionFocusRect>
 
 namespace report {
 
@@ -54,6 +56,18 @@ void ReportPreview::setCurrentPage(int page) {
 void ReportPreview::setZoom(int percent) {
     m_zoom = percent;
     resizeView();
+}
+
+// The frame shows the keyboard's focus, as other controls do; the page may fill the view.
+bool ReportPreview::event(QEvent* event) {
+    const bool handled = QScrollArea::event(event);
+    if (event->type() == QEvent::Paint && hasFocus()) {
+        QPainter painter(this);
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
+    return handled;
 }
 
 void ReportPreview::resizeEvent(QResizeEvent* event) {

@@ -31,6 +31,7 @@ signals:
     void pageChanged(int page);
 
 protected:
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

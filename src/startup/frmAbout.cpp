@@ -40,6 +40,9 @@ void frmAbout::Timer1_Timer() {
                                           m_ui->Command1};
     if (m_ticks % 10 == 0 && m_ticks / 10 <= int(inOrder.size()))
         inOrder[m_ticks / 10 - 1]->setVisible(true);
+    // The button is all that takes the focus: once it is there, Enter closes the window.
+    if (m_ui->Command1->isVisible() && !widget()->focusWidget())
+        m_ui->Command1->setFocus();
 }
 
 void frmAbout::Command1_Click() {

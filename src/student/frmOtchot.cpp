@@ -1,5 +1,6 @@
 #include "frmOtchot.h"
 
+#include "Accessibility.h"
 #include "Controls.h"
 #include "DataControl.h"
 #include "Forms.h"
@@ -71,6 +72,8 @@ void frmOtchot::Timer1_Timer() {
             setForeColor(label, kRed);
             label->setText(kWrong);
         }
+        Accessibility::setName(
+            label, QStringLiteral("Вопрос %1: %2").arg(QString::number(i + 1), label->text()));
     }
 }
 

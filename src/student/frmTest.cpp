@@ -1,5 +1,6 @@
 #include "frmTest.h"
 
+#include "Accessibility.h"
 #include "Controls.h"
 #include "DataControl.h"
 #include "Forms.h"
@@ -43,12 +44,11 @@ void frmTest::bindControls() {
     m_data1->bind(m_ui->Text1, QStringLiteral("Text_Zadan"));
     m_data1->bind(m_ui->Label8, QStringLiteral("Numer"));
     m_data1->bind(m_ui->txtNomer, QStringLiteral("Numer"));
-    const std::array<FittingLabel*, 4> options{m_ui->Label1, m_ui->Label2, m_ui->Label3,
-                                               m_ui->Label4};
     for (int i = 0; i < 4; ++i) {
-        m_data1->bind(options[i], QStringLiteral("Otvet_%1").arg(i + 1));
+        m_data1->bind(options()[i], QStringLiteral("Otvet_%1").arg(i + 1));
         m_data1->bind(keys()[i], QStringLiteral("Rezult_%1").arg(i + 1));
     }
+    connect(m_data1, &DataControl::rowLoaded, this, &frmTest::nameQuestion);
     m_data2 = addData(QStringLiteral("Data2"), QStringLiteral("Rezultat"));
     m_data2->bind(m_ui->txtImya, QStringLiteral("Фамилия, Имя, Отчество"));
     m_data2->bind(m_ui->txtProcent, QStringLiteral("Результат выполнения"));
@@ -66,6 +66,10 @@ std::array<QCheckBox*, 4> frmTest::picks() const {
     return {m_ui->Check1, m_ui->Check2, m_ui->Check3, m_ui->Check4};
 }
 
+std::array<QLabel*, 4> frmTest::options() const {
+    return {m_ui->Label1, m_ui->Label2, m_ui->Label3, m_ui->Label4};
+}
+
 std::array<QCheckBox*, 4> frmTest::keys() const {
     return {m_ui->chIst1, m_ui->chIst2, m_ui->chIst3, m_ui->chIst4};
 }
@@ -73,6 +77,18 @@ std::array<QCheckBox*, 4> frmTest::keys() const {
 std::array<QCheckBox*, kQuestions> frmTest::outcomeBoxes() const {
     return {m_ui->chOtv1, m_ui->chOtv2, m_ui->chOtv3, m_ui->chOtv4, m_ui->chOtv5,
             m_ui->chOtv6, m_ui->chOtv7, m_ui->chOtv8, m_ui->chOtv9, m_ui->chOtv10};
+}
+
+// A screen reader names the question box by the question's number and each box by the option
+// it ticks; an option without text by its place.
+void frmTest::nameQuestion() {
+    Accessibility::setName(m_ui->Text1,
+                           QStringLiteral("Вопрос %1").arg(m_ui->Label8->text()).trimmed());
+    for (int i = 0; i < 4; ++i) {
+        const QString option = options()[i]->text().trimmed();
+        Accessibility::setName(
+            picks()[i], option.isEmpty() ? QStringLiteral("Вариант ответа %1").arg(i + 1) : option);
+    }
 }
 
 void frmTest::Form_Load() {

@@ -12,6 +12,7 @@ class frmTest;
 class DataControl;
 class QCheckBox;
 struct StudentRow;
+class QLabel;
 
 // The test itself: puts the questions of Zadanie one by one, scores each answer all or
 // nothing against the key, and files the ten outcomes and the percentage in the student's row.
@@ -42,8 +43,10 @@ private:
     void bindControls();
     void moveToStudentRow();
     void tellMissingNumbers(const QList<int>& missing);
+    void nameQuestion();
 
     std::array<QCheckBox*, 4> picks() const;
+    std::array<QLabel*, 4> options() const;
     std::array<QCheckBox*, 4> keys() const;
     std::array<QCheckBox*, QuestionNumbers::kQuestions> outcomeBoxes() const;
 
