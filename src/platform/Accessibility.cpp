@@ -2,7 +2,9 @@
 
 #include <QAccessible>
 #include <QAccessibleObject>
+#include <QAccessibleWidget>
 #include <QEvent>
+#include <QLineEdit>
 #include <QPointer>
 #include <QWidget>
 
@@ -65,13 +67,48 @@ protected:
     }
 };
 
-QAccessibleInterface* unreachableFactory(const QString&, QObject* object) {
+// A box that shows typed characters as stars offers no text to the accessibility interface:
+// the bus sends the characters along with the text events of any object that has text, and
+// then every program listening hears the password as it is typed. A screen reader still
+// hears the box, its name and how many characters it holds.
+class PasswordBox : public QAccessibleWidget {
+public:
+    explicit PasswordBox(QLineEdit* box) : QAccessibleWidget(box, QAccessible::EditableText) {}
+
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.editable = true;
+        state.passwordEdit = true;
+        return state;
+    }
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value)
+            return QString(box()->text().size(), u'*');
+        return QAccessibleWidget::text(t);
+    }
+
+private:
+    const QLineEdit* box() const { return static_cast<const QLineEdit*>(widget()); }
+};
+
+bool isPasswordBox(const QWidget* widget) {
+    auto* box = qobject_cast<const QLineEdit*>(widget);
+    return box && box->echoMode() != QLineEdit::Normal;
+}
+
+QAccessibleInterface* factory(const QString&, QObject* object) {
     auto* widget = qobject_cast<QWidget*>(object);
-    return widget && !isWithinReach(widget) ? new Unreachable(widget) : nullptr;
+    if (!widget)
+        return nullptr;
+    if (!isWithinReach(widget))
+        return new Unreachable(widget);
+    if (isPasswordBox(widget))
+        return new PasswordBox(static_cast<QLineEdit*>(widget));
+    return nullptr;
 }
 
 void installFactoryOnce() {
-    static const bool installed = (QAccessible::installFactory(&unreachableFactory), true);
+    static const bool installed = (QAccessible::installFactory(&factory), true);
     (void)installed;
 }
 
@@ -130,6 +167,8 @@ void prepareWindow(QWidget& window) {
     for (QWidget* control : window.findChildren<QWidget*>()) {
         if (control->property(kAccessorProperty).toBool())
             setWithinReach(control, false);
+        else if (isPasswordBox(control)) // asked for while the window was built, maybe
+            forgetInterface(control);
     }
 }
 

@@ -17,6 +17,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QSignalSpy>
 
 namespace {
@@ -84,6 +85,7 @@ private slots:
     void deleteAllOnlyInTheTeachersOverview_data();
     void deleteAllOnlyInTheTeachersOverview();
     void gridCellsAreNamedByColumnAndLine();
+    void thePasswordIsNeverReadable();
     void focusIsDrawnOnEveryControl_data() { addViewRows(); }
     void focusIsDrawnOnEveryControl();
     void keysReachWhatTabSkips_data();
@@ -231,6 +233,24 @@ void tst_accessibleWindows::gridCellsAreNamedByColumnAndLine() {
     QCOMPARE(cellName(1, 1), QStringLiteral("Фамилия, Имя, Отчество, строка 2: Петров"));
     QCOMPARE(cellName(0, 2), QStringLiteral("Вопрос 1, строка 1: -1"));
     QCOMPARE(cellName(1, 12), QStringLiteral("Результат выполнения, строка 2: пусто"));
+}
+
+// A screen reader hears the box and how many characters it holds; no text of it goes out, since
+// the bus would send every typed character along with the box's text events.
+void tst_accessibleWindows::thePasswordIsNeverReadable() {
+    AllWindows program;
+    QWidget* window = program.open(QStringLiteral("frmSek"));
+    auto* box = window->findChild<QLineEdit*>(QStringLiteral("txtSek"));
+    box->setText(QStringLiteral("5826"));
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(box);
+    QVERIFY(iface->state().passwordEdit && iface->state().focusable);
+    QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Для входа введите пароль"));
+    QCOMPARE(iface->text(QAccessible::Value), QStringLiteral("****"));
+    QVERIFY(!iface->textInterface() && !iface->editableTextInterface());
+    for (QAccessibleInterface* i : treeOf(window))
+        for (QAccessible::Text t :
+             {QAccessible::Name, QAccessible::Value, QAccessible::Description})
+            QVERIFY(!i->text(t).contains(QStringLiteral("5826")));
 }
 
 // The control that has the focus is drawn otherwise than without it, from the moment the
