@@ -128,6 +128,16 @@ inline QString questionsNumbered(const QList<int>& numbers) {
     return sql;
 }
 
+// The answer key of every question in table order, as "1"/"0" patterns of options 1 to 4.
+inline QStringList answerKeys(const TestDatabase& db) {
+    QStringList patterns;
+    for (const QVariant& key : db.column(QStringLiteral(
+             "SELECT (Rezult_1 <> 0) || (Rezult_2 <> 0) || (Rezult_3 <> 0) || (Rezult_4 <> 0) "
+             "FROM Zadanie ORDER BY rowid")))
+        patterns << key.toString();
+    return patterns;
+}
+
 // Ticks the student's boxes as the pattern says ("1010": options 1 and 3).
 inline void tickOptions(const StudentRun& run, const QString& ticks) {
     for (int i = 0; i < 4; ++i)

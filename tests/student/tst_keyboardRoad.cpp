@@ -33,15 +33,6 @@ void verifyFocus(const StudentRun& run, const QString& formName, const QString& 
     QCOMPARE(focused()->objectName(), control);
 }
 
-QStringList keys(const TestDatabase& db) {
-    QStringList patterns;
-    for (const QVariant& key : db.column(QStringLiteral(
-             "SELECT (Rezult_1 <> 0) || (Rezult_2 <> 0) || (Rezult_3 <> 0) || (Rezult_4 <> 0) "
-             "FROM Zadanie ORDER BY rowid")))
-        patterns << key.toString();
-    return patterns;
-}
-
 } // namespace
 
 class tst_keyboardRoad : public QObject {
@@ -55,7 +46,7 @@ private slots:
 void tst_keyboardRoad::wholeRoadByTabSpaceAndEnter() {
     StudentRun run;
     const QString name = QStringLiteral("Соколова Анна Петровна");
-    const QStringList key = keys(run.db);
+    const QStringList key = answerKeys(run.db);
     QCOMPARE(key.size(), 10);
 
     run.forms.Show(QStringLiteral("frmStart"));

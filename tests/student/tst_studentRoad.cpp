@@ -8,16 +8,6 @@
 
 namespace {
 
-// The answer key of every question in table order, as "1"/"0" patterns of options 1 to 4.
-QStringList keys(const TestDatabase& db) {
-    QStringList patterns;
-    for (const QVariant& key : db.column(QStringLiteral(
-             "SELECT (Rezult_1 <> 0) || (Rezult_2 <> 0) || (Rezult_3 <> 0) || (Rezult_4 <> 0) "
-             "FROM Zadanie ORDER BY rowid")))
-        patterns << key.toString();
-    return patterns;
-}
-
 // A wrong answer for a key: every option the other way round (never all four unticked, since
 // the test refuses an empty answer: the key "1111" is answered with "1110").
 QString wrongFor(const QString& key) {
@@ -38,7 +28,7 @@ void signIn(StudentRun& run, const QString& name) {
 }
 
 void answerAllRight(const StudentRun& run) {
-    for (const QString& key : keys(run.db))
+    for (const QString& key : answerKeys(run.db))
         answer(run, key);
 }
 
@@ -66,7 +56,7 @@ private slots:
 void tst_studentRoad::wholeRoad() {
     StudentRun run;
     const QString name = QStringLiteral("Иванов Иван Иванович");
-    const QStringList key = keys(run.db);
+    const QStringList key = answerKeys(run.db);
     QCOMPARE(key.size(), 10);
 
     run.forms.Show(QStringLiteral("frmStart"));
