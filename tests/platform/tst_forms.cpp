@@ -14,6 +14,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -122,6 +124,7 @@ private slots:
     void sourceThatCannotOpenIsToldOnce_data();
     void sourceThatCannotOpenIsToldOnce();
     void errorHandlerTakesTheFailures();
+    void endPutsTheLogIntoTheFile();
 };
 
 void tst_Forms::loadingARowIsNoEdit() {
@@ -431,6 +434,39 @@ void tst_Forms::errorHandlerTakesTheFailures() {
     QVERIFY(!f.probe->data->MoveNext());
     QCOMPARE(handled.size(), 2); // every failure, for the window to word
     QVERIFY(f.platform.messages.isEmpty());
+}
+
+void tst_Forms::endPutsTheLogIntoTheFile() {
+    Fixture f;
+    f.probe->Show();
+    // A reader elsewhere holds back part of the log while the edit is written.
+    QSqlDatabase reader = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("r"));
+    reader.setDatabaseName(f.db.path());
+    QVERIFY(reader.open());
+    QSqlQuery read(reader);
+    QVERIFY(read.exec(QStringLiteral("BEGIN")) &&
+            read.exec(QStringLiteral("SELECT * FROM Zadanie")));
+    f.probe->name->setText(QStringLiteral("Дмитрий"));
+    QVERIFY(f.probe->data->MoveLast());
+    QVERIFY(read.exec(QStringLiteral("COMMIT")));
+    read.finish();
+    reader.close();
+    reader = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("r"));
+    f.forms.End();
+    QTemporaryDir elsewhere; // the one file a teacher copies
+    const QString copy = elsewhere.filePath(QStringLiteral("kvz_1.mdb"));
+    QVERIFY(QFile::copy(f.db.path(), copy));
+    QString stored;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("c"));
+        db.setDatabaseName(copy);
+        QSqlQuery q(db.open() ? db : QSqlDatabase());
+        if (q.exec(QStringLiteral("SELECT \"Фамилия, Имя, Отчество\" FROM Rezultat")) && q.next())
+            stored = q.value(0).toString();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("c"));
+    QCOMPARE(stored, QStringLiteral("Дмитрий"));
 }
 
 QTEST_MAIN(tst_Forms)
