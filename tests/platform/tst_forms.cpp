@@ -40,12 +40,13 @@ public:
     FormTimer* timer = nullptr;
     int loads = 0, unloads = 0, ticks = 0, nameChanges = 0;
     bool cancelUnload = false;
+    Border border = Border::Fixed;
     std::function<void()> onTick;
     std::function<void()> onNameChange;
 
 protected:
     void createControls(FormWidget& widget) override {
-        setClientSize(3000, 1500);
+        setClientSize(3000, 1500, border);
         name = new QLineEdit(&widget);
         notes = new QPlainTextEdit(&widget);
         percent = new QLabel(&widget);
@@ -124,6 +125,10 @@ private slots:
     void sourceThatCannotOpenIsToldOnce_data();
     void sourceThatCannotOpenIsToldOnce();
     void errorHandlerTakesTheFailures();
+    void windowIsCentredWithItsFrame_data();
+    void windowIsCentredWithItsFrame();
+    void windowIsNeverMinimisedNorEnlarged_data();
+    void windowIsNeverMinimisedNorEnlarged();
     void endPutsTheLogIntoTheFile();
 };
 
@@ -434,6 +439,41 @@ void tst_Forms::errorHandlerTakesTheFailures() {
     QVERIFY(!f.probe->data->MoveNext());
     QCOMPARE(handled.size(), 2); // every failure, for the window to word
     QVERIFY(f.platform.messages.isEmpty());
+}
+
+void tst_Forms::windowIsCentredWithItsFrame_data() {
+    QTest::addColumn<int>("border");
+    QTest::addColumn<QPoint>("position");
+    // 200 x 100 pixels of client area on a screen of 1024 x 768.
+    QTest::newRow("fixed single border") << int(Form::Border::Fixed) << QPoint(409, 321);
+    QTest::newRow("no frame") << int(Form::Border::None) << QPoint(412, 334);
+}
+
+void tst_Forms::windowIsCentredWithItsFrame() {
+    QFETCH(int, border);
+    QFETCH(QPoint, position);
+    Fixture f;
+    f.probe->border = Form::Border(border);
+    f.probe->Show();
+    QCOMPARE(f.probe->widget()->pos(), position);
+}
+
+void tst_Forms::windowIsNeverMinimisedNorEnlarged_data() {
+    QTest::addColumn<int>("state");
+    QTest::newRow("minimised") << int(Qt::WindowMinimized);
+    QTest::newRow("maximised") << int(Qt::WindowMaximized);
+    QTest::newRow("full screen") << int(Qt::WindowFullScreen);
+}
+
+void tst_Forms::windowIsNeverMinimisedNorEnlarged() {
+    QFETCH(int, state);
+    Fixture f;
+    f.probe->Show();
+    QWidget* window = f.probe->widget();
+    window->setWindowState(Qt::WindowState(state)); // as the window manager's buttons do
+    QTRY_COMPARE(int(window->windowState() & ~Qt::WindowActive), int(Qt::WindowNoState));
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->size(), QSize(200, 100));
 }
 
 void tst_Forms::endPutsTheLogIntoTheFile() {

@@ -233,7 +233,10 @@ void tst_frmStart::controlsAtTheirPlaces() {
     QCOMPARE(f.ui().Combo1->toolTip(), QStringLiteral("Выбирите режим работы"));
     QCOMPARE(f.ui().cmdHelp->toolTip(), QStringLiteral("Справка о выбранном разделе"));
     QCOMPARE(f.ui().Command2->text(), QStringLiteral("Ф.Просмотр"));
-    QCOMPARE(w->pos(), QPoint((1024 - 251) / 2, (768 - 103) / 2));
+    QCOMPARE(f.ui().cmdHelp->font().pointSizeF(), 13.5);
+    QVERIFY(f.ui().cmdHelp->font().bold());
+    // The whole window is centred: its fixed single border and caption with it.
+    QCOMPARE(w->pos(), QPoint((1024 - 251 - 6) / 2, (768 - 103 - 25) / 2));
 }
 
 QTEST_MAIN(tst_frmStart)
