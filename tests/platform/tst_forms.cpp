@@ -3,6 +3,7 @@
 #include "Form.h"
 #include "FormTimer.h"
 #include "Forms.h"
+#include "HelpViewer.h"
 #include "MessageBox.h"
 #include "QtPlatform.h"
 #include "ScriptedPlatform.h"
@@ -19,6 +20,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 
 namespace {
 
@@ -130,6 +132,8 @@ private slots:
     void windowIsNeverMinimisedNorEnlarged_data();
     void windowIsNeverMinimisedNorEnlarged();
     void endPutsTheLogIntoTheFile();
+    void helpShowsOnlyTheChosenTopic_data();
+    void helpShowsOnlyTheChosenTopic();
 };
 
 void tst_Forms::loadingARowIsNoEdit() {
@@ -507,6 +511,46 @@ void tst_Forms::endPutsTheLogIntoTheFile() {
     }
     QSqlDatabase::removeDatabase(QStringLiteral("c"));
     QCOMPARE(stored, QStringLiteral("Дмитрий"));
+}
+
+void tst_Forms::helpShowsOnlyTheChosenTopic_data() {
+    QTest::addColumn<int>("context");
+    QTest::addColumn<QString>("link"); // followed from the topic first shown
+    QTest::addColumn<QString>("heading");
+    QTest::newRow("contents") << 0 << ""
+                              << "Тест КВЗ — справка";
+    QTest::newRow("guide") << 1003 << ""
+                           << "Руководство пользователя";
+    QTest::newRow("student") << 1005 << ""
+                             << "Режим учащегося";
+    QTest::newRow("teacher") << 1006 << ""
+                             << "Режим учителя";
+    QTest::newRow("editor") << 1008 << ""
+                            << "Редактор вопросов";
+    QTest::newRow("unknown topic") << 4242 << ""
+                                   << "Тест КВЗ — справка";
+    QTest::newRow("link to a topic") << 0 << "#1006"
+                                     << "Режим учителя";
+    QTest::newRow("link elsewhere") << 1005 << "http://example.org/"
+                                    << "Режим учащегося";
+}
+
+void tst_Forms::helpShowsOnlyTheChosenTopic() {
+    QFETCH(int, context);
+    QFETCH(QString, link);
+    QFETCH(QString, heading);
+    const QStringList headings{"Тест КВЗ — справка", "Руководство пользователя", "Режим учащегося",
+                               "Режим учителя", "Редактор вопросов"};
+    HelpViewer viewer;
+    QVERIFY(viewer.open(QStringLiteral(KVZ_SOURCE_DIR "/resources/HELP_TEST.HLP"), context));
+    auto* page = viewer.findChild<QTextBrowser*>();
+    if (!link.isEmpty())
+        emit page->anchorClicked(QUrl(link));
+    const QStringList lines = page->toPlainText().split(u'\n');
+    QCOMPARE(lines.first(), heading);
+    for (const QString& other : headings)
+        QVERIFY2(other == heading || !lines.contains(other), qPrintable(other));
+    QVERIFY(lines.size() > 5); // a topic with words of its own, not a heading alone
 }
 
 QTEST_MAIN(tst_Forms)
