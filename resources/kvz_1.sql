@@ -1,5 +1,6 @@
 -- The delivered test database: the ten questions and the single blank result row.
--- Built into kvz_1.mdb at build time by kvz_mkdb, which registers the RUSSIAN collation.
+-- Built into kvz_1.mdb at build time by kvz_mkdb. Plain SQLite throughout, so the standard
+-- sqlite3 tool can read, sort, filter and VACUUM the file.
 -- Yes/no fields hold -1 (true) and 0 (false) and are never empty.
 
 CREATE TABLE Zadanie (
@@ -16,11 +17,11 @@ CREATE TABLE Zadanie (
 );
 
 -- AUTOINCREMENT: a new key is always larger than every key ever used, also after deletions.
--- The name sorts with the RUSSIAN collation, so "ORDER BY" of the report reads as a Russian
--- reader expects without changing its SQL text.
+-- The name carries no collation of the program's own: the report's connection sorts it in
+-- Russian order through a temporary view of its own.
 CREATE TABLE Rezultat (
     "Код" INTEGER PRIMARY KEY AUTOINCREMENT,
-    "Фамилия, Имя, Отчество" VARCHAR(255) COLLATE RUSSIAN,
+    "Фамилия, Имя, Отчество" VARCHAR(255),
     "Вопрос 1" YESNO NOT NULL DEFAULT 0 CHECK ("Вопрос 1" IN (-1, 0)),
     "Вопрос 2" YESNO NOT NULL DEFAULT 0 CHECK ("Вопрос 2" IN (-1, 0)),
     "Вопрос 3" YESNO NOT NULL DEFAULT 0 CHECK ("Вопрос 3" IN (-1, 0)),

@@ -22,9 +22,8 @@ int main(int argc, char** argv) {
         QSqlDatabase db =
             QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("mkdb"));
         db.setDatabaseName(QString::fromLocal8Bit(argv[2]));
-        status = db.open() && registerRussianCollation(db)
-                     ? runSqlScript(db, QString::fromUtf8(script.readAll()))
-                     : Status::failure(QStringLiteral("cannot create the file"));
+        status = db.open() ? runSqlScript(db, QString::fromUtf8(script.readAll()))
+                           : Status::failure(QStringLiteral("cannot create the file"));
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("mkdb"));

@@ -230,14 +230,16 @@ void frmVeiv::applyLayout(bool overview) {
     m_ui->cmdVernut->setVisible(overview);
     m_ui->cmdIzm->setVisible(!overview);
     reachDeleteAll();
-    CentreOnScreen(layout.width, layout.height);
+    CentreOnScreen();
 }
 
-// Half of what the screen leaves free, in twips, the remainder dropped.
-void frmVeiv::CentreOnScreen(int widthTwips, int heightTwips) {
+// Half of what the screen leaves free, in twips, the remainder dropped; the window is its
+// frame as drawn, as every window centres.
+void frmVeiv::CentreOnScreen() {
     const QSize screen = platform().ScreenSize();
-    const int left = (twipsOfPixels(screen.width()) - widthTwips) / 2;
-    const int top = (twipsOfPixels(screen.height()) - heightTwips) / 2;
+    const QSize window = frameSize();
+    const int left = (twipsOfPixels(screen.width()) - twipsOfPixels(window.width())) / 2;
+    const int top = (twipsOfPixels(screen.height()) - twipsOfPixels(window.height())) / 2;
     widget()->move(twips(left), twips(top));
     widget()->setProperty("placed", true); // placed here: showing it must not centre it again
 }

@@ -63,7 +63,7 @@ private:
 
     void bindControls();
     void applyLayout(bool overview);
-    void CentreOnScreen(int widthTwips, int heightTwips);
+    void CentreOnScreen();
     void applyTeacherPowers();
     void reachDeleteAll();
     std::int32_t currentCode() const;

@@ -10,14 +10,16 @@ class QSqlError;
 
 // One open test database file. Record sources on the same file share one connection, so each
 // sees the others' committed writes on its next read. Every connection registers the RUSSIAN
-// collation that the name field of Rezultat is declared with.
+// collation, with which a reader may sort the names (sortNamesInRussian); the file itself
+// declares none of its own, so any SQLite tool can use it.
 class Database {
 public:
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // The shared connection to the file at `path`; the file must exist and be a database.
+    // The shared connection to the file at `path`; the file must exist and hold the test's
+    // tables. Nothing is written into a file that does not.
     static std::shared_ptr<Database> open(const QString& path, Status& status);
 
     // A connection of its own, for a reader that must not share the windows' connection.
@@ -30,9 +32,22 @@ public:
     QString describe(const QSqlError& error) const;
     bool hasTable(const QString& table) const;
 
+    // On this connection only, Rezultat is read through a temporary view whose name field
+    // sorts as a Russian reader expects; temporary objects are found before the file's own,
+    // so a query's text stays as it is.
+    Status sortNamesInRussian() const;
+
+    // Copies what the write-ahead log holds into the file itself, so that the one file a
+    // teacher copies carries every result stored; a reader elsewhere may hold part of it back
+    // until the next checkpoint.
+    void checkpoint() const;
+    // The same for every shared connection, when the program ends.
+    static void checkpointAll();
+
 private:
     Database(QString path, QString connection);
     static std::shared_ptr<Database> connect(const QString& path, Status& status);
+    int systemError() const; // the system's error number of the last failed file operation
 
     QString m_path;
     QString m_connection;

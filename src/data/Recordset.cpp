@@ -231,6 +231,7 @@ Status Recordset::Delete() {
     query.addBindValue(m_rowid);
     if (!query.exec())
         return failure(query);
+    m_db->checkpoint();
     m_dirty.clear();
     m_position = Position::Deleted;
     emit rowDeleted(m_rowid);
@@ -306,6 +307,7 @@ Status Recordset::flush() {
         query.addBindValue(v);
     if (!query.exec())
         return failure(query);
+    m_db->checkpoint();
     if (isNew()) {
         m_rowid = query.lastInsertId().toLongLong();
         m_position = Position::OnRow;

@@ -27,7 +27,8 @@ struct Field {
 
 // The cursor of a record source over one whole table in natural order (insertion order).
 // Every move first writes the pending edit of the current row, then reads the row it lands on
-// afresh from the table, so rows and values written by other sources are seen.
+// afresh from the table, so rows and values written by other sources are seen. Every write
+// reaches the database file itself at once, not only its log.
 class Recordset : public QObject {
     Q_OBJECT
 public:

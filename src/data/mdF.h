@@ -13,9 +13,12 @@ extern QString TestTitle;
 
 inline const QString kTitleFile = QStringLiteral("title.ini");
 inline const QString kDefaultTitle = QStringLiteral("Тест КВЗ");
+// The longest title a caption takes, in characters (one byte each in the file).
+constexpr int kTitleMaxLength = 255;
 
-// Reads the first line of the title file into TestTitle. A file that cannot be read, or holds
-// no line at all, leaves the default title in TestTitle and says why.
+// Reads the first line of the title file into TestTitle, at most kTitleMaxLength characters of
+// it. A file that cannot be read, is not a regular file or holds no line at all leaves the
+// default title in TestTitle and says why; a longer line is shortened, and that is said too.
 Status LoadTitle();
 
 // Writes the default title as the file's only line and sets TestTitle to it.

@@ -20,6 +20,12 @@ unsigned foreColor(const QWidget* widget) {
     return v.isValid() ? v.toUInt() : kButtonText;
 }
 
+void setFontSize(QWidget* control, qreal points) {
+    QFont font = control->font();
+    font.setPointSizeF(points);
+    control->setFont(font);
+}
+
 void setHelpContextID(QObject* control, int context) {
     control->setProperty("HelpContextID", context);
 }

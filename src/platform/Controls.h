@@ -41,6 +41,10 @@ inline QColor fromBgr(unsigned bgr) {
 void setForeColor(QWidget* widget, unsigned colour);
 unsigned foreColor(const QWidget* widget);
 
+// A control's font at an exact point size, fractions included (13.5, 9.75, 8.25): a .ui file
+// holds whole points only. The rest of the control's font stays as it is.
+void setFontSize(QWidget* control, qreal points);
+
 // The help topic F1 opens when this control has the focus (0: none).
 void setHelpContextID(QObject* control, int context);
 int helpContextID(const QObject* control);

@@ -4,10 +4,17 @@
 #include "DataControl.h"
 #include "FormTimer.h"
 #include "Forms.h"
+#include "WindowHints.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
 #include <QPushButton>
+#include <QTimer>
+
+namespace {
+constexpr Qt::WindowStates kRefusedStates{Qt::WindowMinimized | Qt::WindowMaximized |
+                                          Qt::WindowFullScreen};
+} // namespace
 
 FormWidget::FormWidget(Form& form) : m_form(form) {
     setObjectName(form.name());
@@ -18,6 +25,14 @@ void FormWidget::closeEvent(QCloseEvent* event) {
         event->accept();
     else
         event->ignore();
+}
+
+void FormWidget::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && (windowState() & kRefusedStates)) {
+        // Undone once the window manager has finished the change it is making.
+        QTimer::singleShot(0, this, [this] { setWindowState(windowState() & ~kRefusedStates); });
+    }
 }
 
 Form::Form(Forms& forms, QString name) : m_forms(forms), m_name(std::move(name)) {
@@ -64,6 +79,8 @@ void Form::Show() {
         Centre();
         m_widget->setProperty("placed", true);
     }
+    if (!m_widget->isVisible() && m_border != Border::Fixed)
+        keepOffTaskbar(*m_widget);
     m_widget->show();
     m_widget->raise();
     m_widget->activateWindow();
@@ -130,14 +147,25 @@ void Form::Centre() {
     if (!m_widget)
         return;
     const QSize screen = platform().ScreenSize();
-    m_widget->move((screen.width() - m_widget->width()) / 2,
-                   (screen.height() - m_widget->height()) / 2);
+    const QSize outer = frameSize();
+    // A window's position is that of its frame.
+    m_widget->move((screen.width() - outer.width()) / 2, (screen.height() - outer.height()) / 2);
+}
+
+QSize Form::frameSize() const {
+    if (!m_widget)
+        return {};
+    const QSize drawn = m_widget->frameGeometry().size();
+    if (drawn != m_widget->size() || m_border == Border::None)
+        return drawn;
+    return m_widget->size() + QSize(twips(kFixedFrameWidthTwips), twips(kFixedFrameHeightTwips));
 }
 
 void Form::setClientSize(int widthTwips, int heightTwips, Border border) {
     Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint;
     switch (border) {
     case Border::Fixed:
+    case Border::Dialog:
         flags |= Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
         break;
     case Border::Tool:
@@ -147,6 +175,7 @@ void Form::setClientSize(int widthTwips, int heightTwips, Border border) {
         flags |= Qt::Dialog | Qt::FramelessWindowHint;
         break;
     }
+    m_border = border;
     m_widget->setWindowFlags(flags);
     m_widget->setFixedSize(twips(widthTwips), twips(heightTwips));
 }

@@ -39,6 +39,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // No window has a minimise or maximise box, and some have no taskbar button to come back
+    // by: whatever the window manager offers, the window stays as it is.
+    void changeEvent(QEvent* event) override;
 
 private:
     Form& m_form;
@@ -49,7 +52,10 @@ private:
 class Form : public QObject {
     Q_OBJECT
 public:
-    enum class Border { Fixed, Tool, None };
+    // Fixed: a fixed single border; Dialog: the same as a fixed dialog frame, with no taskbar
+    // button; Tool: a fixed tool window; None: no frame. Only Fixed windows have a button on the
+    // taskbar.
+    enum class Border { Fixed, Dialog, Tool, None };
 
     Form(Forms& forms, QString name);
     ~Form() override;
@@ -69,7 +75,11 @@ public:
 
     void setCaption(const QString& caption);
     QString caption() const;
+    // Centres the whole window, frame and caption with it, as the platform does.
     void Centre();
+    // The window's outer size in pixels: its client area and the frame the window manager drew
+    // around it, or the platform's fixed single border while it has drawn none.
+    QSize frameSize() const;
 
     Platform& platform() const;
     // Shows a failure in words: a message box with the critical icon.
@@ -110,4 +120,5 @@ private:
     std::vector<FormTimer*> m_timers;
     std::vector<DataControl*> m_data;
     bool m_unloading = false;
+    Border m_border = Border::Fixed;
 };

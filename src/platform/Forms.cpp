@@ -1,6 +1,7 @@
 #include "Forms.h"
 
 #include "Controls.h"
+#include "Database.h"
 #include "Form.h"
 
 #include <QApplication>
@@ -78,6 +79,8 @@ void Forms::End() {
         if (form->isLoaded())
             form->flushForEnd();
     }
+    // Ending at once closes no connection, and closing is when the log would go into the file.
+    Database::checkpointAll();
     m_platform.End();
 }
 

@@ -68,7 +68,9 @@ Status DataEnvironment1::Command1(const QString& databasePath, report::ReportRow
     const auto Connection1 = Database::openSeparate(databasePath, status);
     if (!Connection1)
         return status;
-    status = checkShape(*Connection1);
+    status = Connection1->sortNamesInRussian();
+    if (status.ok())
+        status = checkShape(*Connection1);
     if (status.ok())
         status = readRows(*Connection1, rows);
     if (!status.ok())

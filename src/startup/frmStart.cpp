@@ -20,7 +20,8 @@ frmStart::~frmStart() = default;
 void frmStart::createControls(FormWidget& widget) {
     m_ui = std::make_unique<Ui::frmStart>();
     m_ui->setupUi(&widget);
-    setClientSize(3765, 1545);
+    setClientSize(3765, 1545, Border::Dialog);
+    setFontSize(m_ui->cmdHelp, 13.5);
     widget.setWindowIcon(QIcon(QStringLiteral(":/kvz.png")));
     m_combo1Index = new ComboListIndex(m_ui->Combo1);
     connect(m_ui->cmdAdd, &QPushButton::clicked, this, &frmStart::cmdAdd_Click);

@@ -1,5 +1,6 @@
 #include "frmAutor.h"
 
+#include "Controls.h"
 #include "DataControl.h"
 #include "FormTimer.h"
 #include "Forms.h"
@@ -27,6 +28,8 @@ void frmAutor::createControls(FormWidget& widget) {
     m_ui = std::make_unique<Ui::frmAutor>();
     m_ui->setupUi(&widget);
     setClientSize(3930, 1425, Border::Tool);
+    setFontSize(m_ui->Label1, 9.75);
+    setFontSize(m_ui->Text1, 9.75);
     m_data1 = addData(QStringLiteral("Data1"), QStringLiteral("Rezultat"));
     m_data1->bind(m_ui->Text2, QStringLiteral("Фамилия, Имя, Отчество"));
     m_data1->setErrorHandler([this](const Status& status) { Data1_Error(status); });

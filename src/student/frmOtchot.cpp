@@ -26,6 +26,8 @@ void frmOtchot::createControls(FormWidget& widget) {
     m_ui = std::make_unique<Ui::frmOtchot>();
     m_ui->setupUi(&widget);
     setClientSize(5700, 4080);
+    setFontSize(m_ui->Label2, 9.75);
+    setFontSize(m_ui->lblRes, 9.75);
     m_data1 = addData(QStringLiteral("Data1"), QStringLiteral("Rezultat"));
     m_data1->bind(m_ui->Label2, QStringLiteral("Фамилия, Имя, Отчество"));
     m_data1->bind(m_ui->lblRes, QStringLiteral("Результат выполнения"));

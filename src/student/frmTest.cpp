@@ -33,6 +33,7 @@ void frmTest::createControls(FormWidget& widget) {
     m_ui->setupUi(&widget);
     setClientSize(7305, 4800);
     keepTextWhole(m_ui->Text1, 7); // a question of 255 capitals at the least
+    setFontSize(m_ui->Label8, 8.25);
     bindControls();
     addTimer(QStringLiteral("Timer1"), 100, true, [this] { Timer1_Timer(); });
     connect(m_ui->cmdNext, &QPushButton::clicked, this, &frmTest::cmdNext_Click);

@@ -2,12 +2,18 @@
 #include "Recordset.h"
 #include "TestDatabase.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QUuid>
 
 namespace {
 
@@ -29,6 +35,43 @@ struct Source {
         return rs->setValue(rs->fieldIndex(field), v);
     }
 };
+
+// The file as the standard sqlite3 tool sees it: no collation of the program's own.
+struct PlainSqlite {
+    QString name = QUuid::createUuid().toString();
+    QSqlDatabase db;
+    explicit PlainSqlite(const QString& path) {
+        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        db.open();
+    }
+    ~PlainSqlite() {
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name);
+    }
+    // The rows, columns joined by "|"; the engine's error text when the statement fails.
+    QStringList run(const QString& sql) const {
+        QSqlQuery query(db);
+        if (!query.exec(sql))
+            return {query.lastError().text()};
+        QStringList rows;
+        while (query.next()) {
+            QStringList values;
+            for (int i = 0; i < query.record().count(); ++i)
+                values << query.value(i).toString();
+            rows << values.join(u'|');
+        }
+        return rows;
+    }
+};
+
+// Russian words around what they quote in «»: nothing of the system's English.
+bool inOurWords(const QString& message) {
+    static const QRegularExpression quoted(QStringLiteral("«[^»]*»"));
+    static const QRegularExpression latin(QStringLiteral("[A-Za-z]"));
+    return !message.isEmpty() && !QString(message).remove(quoted).contains(latin);
+}
 
 QString rows(const QStringList& names) {
     QStringList values;
@@ -62,6 +105,13 @@ private slots:
     void faultsAreReportedInRussian();
     void failedWriteKeepsThePendingEdit();
     void logFilesAreUsableByEveryAccount();
+    void engineWordsAreOurs_data();
+    void engineWordsAreOurs();
+    void whatIsNotTheDatabaseIsNeverWritten_data();
+    void whatIsNotTheDatabaseIsNeverWritten();
+    void fileServesStandardTools_data();
+    void fileServesStandardTools();
+    void storedRowIsInTheFileItself();
 };
 
 void tst_Recordset::opensOnFirstRowInNaturalOrder() {
@@ -304,12 +354,17 @@ void tst_Recordset::namesSortAsARussianReaderExpects() {
     TestDatabase db;
     db.setResults(rows({"ёлкин", "Ершов", "Яковлев", "абрамов", "Борисов", "", "Ёжиков", "Андреев"})
                       .split('|'));
-    // The report's ORDER BY runs unchanged; the column's collation gives the order.
-    const QVariantList names = db.column(QStringLiteral(
-        "SELECT `Фамилия, Имя, Отчество` FROM Rezultat ORDER BY `Фамилия, Имя, Отчество`"));
+    // The report's ORDER BY runs unchanged on a connection that sorts names in Russian order.
+    Status status;
+    const auto report = Database::openSeparate(db.path(), status);
+    QVERIFY2(report && report->sortNamesInRussian().ok(), qPrintable(status.error));
+    QSqlQuery query(report->sql());
+    QVERIFY(query.exec(QStringLiteral(
+        "SELECT `Фамилия, Имя, Отчество` FROM Rezultat ORDER BY `Фамилия, Имя, Отчество`")));
     QStringList order;
-    for (const QVariant& n : names)
-        order << n.toString();
+    while (query.next())
+        order << query.value(0).toString();
+    query.finish();
     QCOMPARE(order.join(','),
              QStringLiteral(",абрамов,Андреев,Борисов,Ёжиков,ёлкин,Ершов,Яковлев"));
     QVERIFY(compareRussian(QStringLiteral("Елена"), QStringLiteral("Ёлена")) < 0);
@@ -330,6 +385,9 @@ void tst_Recordset::faultsAreReportedInRussian_data() {
     QTest::newRow("missing table") << ""
                                    << "Nothing"
                                    << "нет таблицы «Nothing»";
+    QTest::newRow("folder") << "folder"
+                            << "Rezultat"
+                            << "это папка";
 }
 
 void tst_Recordset::faultsAreReportedInRussian() {
@@ -340,6 +398,10 @@ void tst_Recordset::faultsAreReportedInRussian() {
     QString path = db.path();
     if (fault == "missing")
         path = db.folder() + QStringLiteral("/absent.mdb");
+    if (fault == "folder") {
+        path = db.folder() + QStringLiteral("/folder.mdb");
+        QVERIFY(QDir().mkdir(path));
+    }
     if (fault == "garbage") {
         path = db.folder() + QStringLiteral("/garbage.mdb");
         QFile f(path);
@@ -352,7 +414,7 @@ void tst_Recordset::faultsAreReportedInRussian() {
     if (database)
         rs = Recordset::open(database, table, status);
     QVERIFY(!rs);
-    QVERIFY2(status.error.contains(words), qPrintable(status.error));
+    QVERIFY2(status.error.contains(words) && inOurWords(status.error), qPrintable(status.error));
     QVERIFY(status.error.contains(QFileInfo(path).fileName()) || fault == "");
     QVERIFY(!QFile::exists(db.folder() + QStringLiteral("/absent.mdb"))); // never created
 }
@@ -392,6 +454,119 @@ void tst_Recordset::logFilesAreUsableByEveryAccount() {
         QVERIFY2(QFile::exists(log), suffix);
         QCOMPARE(QFile::permissions(log) & everyone, everyone);
     }
+}
+
+void tst_Recordset::engineWordsAreOurs_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("words");
+    QTest::newRow("field") << "SELECT nobody FROM Rezultat"
+                           << "нет поля «nobody»";
+    QTest::newRow("table") << "SELECT * FROM Nowhere"
+                           << "нет таблицы «Nowhere»";
+    QTest::newRow("collation") << "SELECT 1 ORDER BY 1 COLLATE Nowhere"
+                               << "неизвестный порядок сортировки «Nowhere»";
+    QTest::newRow("anything else") << "SELEC 1"
+                                   << "внутренняя ошибка";
+}
+
+void tst_Recordset::engineWordsAreOurs() {
+    QFETCH(QString, sql);
+    QFETCH(QString, words);
+    TestDatabase db;
+    Status status;
+    const auto database = Database::open(db.path(), status);
+    QVERIFY(database);
+    QSqlQuery query(database->sql());
+    QVERIFY(!query.exec(sql));
+    const QString message = database->describe(query.lastError());
+    QVERIFY2(message.contains(words) && inOurWords(message), qPrintable(message));
+}
+
+void tst_Recordset::whatIsNotTheDatabaseIsNeverWritten_data() {
+    QTest::addColumn<QString>("content");
+    QTest::newRow("empty file") << "";
+    QTest::newRow("another program's database") << "CREATE TABLE Other (x)";
+}
+
+void tst_Recordset::whatIsNotTheDatabaseIsNeverWritten() {
+    QFETCH(QString, content);
+    TestDatabase db;
+    const QString path = db.folder() + QStringLiteral("/other.mdb");
+    QFile(path).open(QIODevice::WriteOnly);
+    if (!content.isEmpty())
+        PlainSqlite(path).run(content);
+    const auto bytes = [&] {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+    };
+    const QByteArray before = bytes();
+    Status status;
+    QVERIFY(!Database::open(path, status));
+    QVERIFY2(status.error.contains(QStringLiteral("не является базой данных теста")),
+             qPrintable(status.error));
+    QCOMPARE(bytes(), before);
+    QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
+}
+
+void tst_Recordset::fileServesStandardTools_data() {
+    QTest::addColumn<bool>("installedWithCollation");
+    QTest::newRow("delivered") << false;
+    QTest::newRow("installed before, with the program's collation") << true;
+}
+
+void tst_Recordset::fileServesStandardTools() {
+    QFETCH(bool, installedWithCollation);
+    TestDatabase db;
+    db.setResults(rows({"Борис", "анна", "Вера", "Ёжиков", "Юрий"}).split('|'));
+    // Keys 2 to 6; the last one goes, and the counter stays at 6.
+    db.exec(QStringLiteral(
+        "DELETE FROM Rezultat WHERE \"Фамилия, Имя, Отчество\" IN ('анна', 'Юрий');"));
+    const QString sorted = QStringLiteral("SELECT \"Код\", \"Фамилия, Имя, Отчество\" FROM "
+                                          "Rezultat ORDER BY \"Фамилия, Имя, Отчество\"");
+    if (installedWithCollation) {
+        const PlainSqlite old(db.path());
+        old.run(QStringLiteral("PRAGMA writable_schema = ON"));
+        old.run(QStringLiteral("UPDATE sqlite_master SET sql = replace(sql, 'Отчество\" "
+                               "VARCHAR(255)', 'Отчество\" VARCHAR(255) COLLATE RUSSIAN') "
+                               "WHERE name = 'Rezultat'"));
+        QVERIFY(PlainSqlite(db.path()).run(sorted).join(' ').contains(QStringLiteral("RUSSIAN")));
+    }
+    const QString all = QStringLiteral("SELECT * FROM Rezultat ORDER BY \"Код\"");
+    const QStringList before = PlainSqlite(db.path()).run(all);
+    {
+        Source program(db, QStringLiteral("Rezultat"));
+        QVERIFY2(program.status.ok(), qPrintable(program.status.error));
+        QVERIFY(program->AddNew().ok());
+        QVERIFY(program.set(kName, QStringLiteral("Галина")).ok());
+        QVERIFY(program->MoveLast().ok());
+        QCOMPARE(program->value(0).toInt(), 7);
+    }
+    PlainSqlite tool(db.path());
+    QCOMPARE(tool.run(sorted).join(','),
+             QStringLiteral("5|Ёжиков,2|Борис,4|Вера,7|Галина")); // plain SQLite's own order
+    QCOMPARE(tool.run(QStringLiteral("SELECT \"Код\" FROM Rezultat WHERE \"Фамилия, Имя, "
+                                     "Отчество\" = 'Вера'")),
+             QStringList{"4"});
+    QCOMPARE(tool.run(all).mid(0, before.size()), before);
+    QCOMPARE(tool.run(QStringLiteral("VACUUM")), QStringList());
+    QVERIFY(!tool.run(QStringLiteral("SELECT sql FROM sqlite_master"))
+                 .join(' ')
+                 .contains(QStringLiteral("COLLATE")));
+}
+
+void tst_Recordset::storedRowIsInTheFileItself() {
+    TestDatabase db;
+    Source s(db, QStringLiteral("Rezultat"));
+    QVERIFY(s->AddNew().ok());
+    QVERIFY(s.set(kName, QStringLiteral("Пётр")).ok());
+    QVERIFY(s->flush().ok());
+    // A teacher copies the one file while the program still runs, or after it ended at once.
+    QTemporaryDir elsewhere;
+    const QString copy = elsewhere.filePath(QStringLiteral("kvz_1.mdb"));
+    QVERIFY(QFile::copy(db.path(), copy));
+    QCOMPARE(PlainSqlite(copy).run(QStringLiteral("SELECT \"Фамилия, Имя, Отчество\" FROM "
+                                                  "Rezultat ORDER BY \"Код\" DESC LIMIT 1")),
+             QStringList{QStringLiteral("Пётр")});
 }
 
 QTEST_GUILESS_MAIN(tst_Recordset)

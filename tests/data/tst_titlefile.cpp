@@ -3,8 +3,24 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+namespace {
+
+// A message of ours: Russian words around the file's name, no English from the system.
+bool inOurWords(const Status& status) {
+    static const QRegularExpression latin(QStringLiteral("[A-Za-z]"));
+    return status.error.contains(mdF::kTitleFile) &&
+           !QString(status.error).remove(mdF::kTitleFile).contains(latin);
+}
+
+} // namespace
 
 class tst_TitleFile : public QObject {
     Q_OBJECT
@@ -23,6 +39,10 @@ private slots:
     void editTitleCancelLeavesFile();
     void editTitlePromptQuotesCurrentTitle();
     void unwritableFileIsReported();
+    void whatIsNotARegularFileIsNeverRead_data();
+    void whatIsNotARegularFileIsNeverRead();
+    void longFirstLineIsShortened_data();
+    void longFirstLineIsShortened();
 
 private:
     QByteArray fileBytes() const;
@@ -168,11 +188,67 @@ void tst_TitleFile::unwritableFileIsReported() {
     const Status write =
         mdF::EditTitle([](const QString&, const QString&) { return QStringLiteral("y"); });
     QVERIFY(!write.ok());
-    QVERIFY(write.error.contains(QStringLiteral("title.ini")));
+    QVERIFY2(inOurWords(write), qPrintable(write.error));
     QVERIFY(!mdF::CreateTitleFile().ok());
     QCOMPARE(mdF::TestTitle, QStringLiteral("Тест КВЗ"));
-    QVERIFY(!mdF::LoadTitle().ok());
+    const Status load = mdF::LoadTitle();
+    QVERIFY2(inOurWords(load), qPrintable(load.error));
+    QVERIFY(load.error.contains(QStringLiteral("папка")));
     QCOMPARE(mdF::TestTitle, QStringLiteral("Тест КВЗ"));
+}
+
+void tst_TitleFile::whatIsNotARegularFileIsNeverRead_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("words");
+    QTest::newRow("missing") << "missing"
+                             << "не найден";
+    QTest::newRow("folder") << "folder"
+                            << "это папка";
+#ifdef Q_OS_UNIX
+    QTest::newRow("pipe") << "pipe"
+                          << "не обычный файл"; // reading it would wait for ever
+#endif
+}
+
+void tst_TitleFile::whatIsNotARegularFileIsNeverRead() {
+    QFETCH(QString, kind);
+    QFETCH(QString, words);
+    if (kind == "folder")
+        QVERIFY(QDir().mkdir(mdF::kTitleFile));
+#ifdef Q_OS_UNIX
+    if (kind == "pipe")
+        QCOMPARE(::mkfifo(QFile::encodeName(mdF::kTitleFile).constData(), 0600), 0);
+#endif
+    const Status status = mdF::LoadTitle();
+    QVERIFY2(inOurWords(status) && status.error.contains(words), qPrintable(status.error));
+    QCOMPARE(mdF::TestTitle, QStringLiteral("Тест КВЗ"));
+    if (kind == "pipe") // nor written into: that would wait for a reader as well
+        QVERIFY(inOurWords(
+            mdF::EditTitle([](const QString&, const QString&) { return QStringLiteral("x"); })));
+}
+
+void tst_TitleFile::longFirstLineIsShortened_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<bool>("shortened");
+    const QByteArray letters(255, '\xE0'); // "а" in Windows-1251
+    QTest::newRow("255 and a line end") << letters + "\r\nrest" << 255 << false;
+    QTest::newRow("255, no line end") << letters << 255 << false;
+    QTest::newRow("256") << letters + "\xE1\r\n" << 255 << true;
+    QTest::newRow("8 MiB, no line end") << QByteArray(8 << 20, '\xC0') << 255 << true;
+}
+
+void tst_TitleFile::longFirstLineIsShortened() {
+    QFETCH(QByteArray, content);
+    QFETCH(int, length);
+    QFETCH(bool, shortened);
+    writeFile(content);
+    const Status status = mdF::LoadTitle();
+    QCOMPARE(mdF::TestTitle, cp1251::decode(content.left(length)));
+    QCOMPARE(!status.ok(), shortened);
+    if (shortened)
+        QVERIFY2(inOurWords(status) && status.error.contains(QStringLiteral("255")),
+                 qPrintable(status.error));
 }
 
 QTEST_GUILESS_MAIN(tst_TitleFile)

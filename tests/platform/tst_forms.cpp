@@ -3,6 +3,7 @@
 #include "Form.h"
 #include "FormTimer.h"
 #include "Forms.h"
+#include "HelpViewer.h"
 #include "MessageBox.h"
 #include "QtPlatform.h"
 #include "ScriptedPlatform.h"
@@ -14,9 +15,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 
 namespace {
 
@@ -38,12 +42,13 @@ public:
     FormTimer* timer = nullptr;
     int loads = 0, unloads = 0, ticks = 0, nameChanges = 0;
     bool cancelUnload = false;
+    Border border = Border::Fixed;
     std::function<void()> onTick;
     std::function<void()> onNameChange;
 
 protected:
     void createControls(FormWidget& widget) override {
-        setClientSize(3000, 1500);
+        setClientSize(3000, 1500, border);
         name = new QLineEdit(&widget);
         notes = new QPlainTextEdit(&widget);
         percent = new QLabel(&widget);
@@ -122,6 +127,13 @@ private slots:
     void sourceThatCannotOpenIsToldOnce_data();
     void sourceThatCannotOpenIsToldOnce();
     void errorHandlerTakesTheFailures();
+    void windowIsCentredWithItsFrame_data();
+    void windowIsCentredWithItsFrame();
+    void windowIsNeverMinimisedNorEnlarged_data();
+    void windowIsNeverMinimisedNorEnlarged();
+    void endPutsTheLogIntoTheFile();
+    void helpShowsOnlyTheChosenTopic_data();
+    void helpShowsOnlyTheChosenTopic();
 };
 
 void tst_Forms::loadingARowIsNoEdit() {
@@ -431,6 +443,114 @@ void tst_Forms::errorHandlerTakesTheFailures() {
     QVERIFY(!f.probe->data->MoveNext());
     QCOMPARE(handled.size(), 2); // every failure, for the window to word
     QVERIFY(f.platform.messages.isEmpty());
+}
+
+void tst_Forms::windowIsCentredWithItsFrame_data() {
+    QTest::addColumn<int>("border");
+    QTest::addColumn<QPoint>("position");
+    // 200 x 100 pixels of client area on a screen of 1024 x 768.
+    QTest::newRow("fixed single border") << int(Form::Border::Fixed) << QPoint(409, 321);
+    QTest::newRow("no frame") << int(Form::Border::None) << QPoint(412, 334);
+}
+
+void tst_Forms::windowIsCentredWithItsFrame() {
+    QFETCH(int, border);
+    QFETCH(QPoint, position);
+    Fixture f;
+    f.probe->border = Form::Border(border);
+    f.probe->Show();
+    QCOMPARE(f.probe->widget()->pos(), position);
+}
+
+void tst_Forms::windowIsNeverMinimisedNorEnlarged_data() {
+    QTest::addColumn<int>("state");
+    QTest::newRow("minimised") << int(Qt::WindowMinimized);
+    QTest::newRow("maximised") << int(Qt::WindowMaximized);
+    QTest::newRow("full screen") << int(Qt::WindowFullScreen);
+}
+
+void tst_Forms::windowIsNeverMinimisedNorEnlarged() {
+    QFETCH(int, state);
+    Fixture f;
+    f.probe->Show();
+    QWidget* window = f.probe->widget();
+    window->setWindowState(Qt::WindowState(state)); // as the window manager's buttons do
+    QTRY_COMPARE(int(window->windowState() & ~Qt::WindowActive), int(Qt::WindowNoState));
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->size(), QSize(200, 100));
+}
+
+void tst_Forms::endPutsTheLogIntoTheFile() {
+    Fixture f;
+    f.probe->Show();
+    // A reader elsewhere holds back part of the log while the edit is written.
+    QSqlDatabase reader = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("r"));
+    reader.setDatabaseName(f.db.path());
+    QVERIFY(reader.open());
+    QSqlQuery read(reader);
+    QVERIFY(read.exec(QStringLiteral("BEGIN")) &&
+            read.exec(QStringLiteral("SELECT * FROM Zadanie")));
+    f.probe->name->setText(QStringLiteral("Дмитрий"));
+    QVERIFY(f.probe->data->MoveLast());
+    QVERIFY(read.exec(QStringLiteral("COMMIT")));
+    read.finish();
+    reader.close();
+    reader = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("r"));
+    f.forms.End();
+    QTemporaryDir elsewhere; // the one file a teacher copies
+    const QString copy = elsewhere.filePath(QStringLiteral("kvz_1.mdb"));
+    QVERIFY(QFile::copy(f.db.path(), copy));
+    QString stored;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("c"));
+        db.setDatabaseName(copy);
+        QSqlQuery q(db.open() ? db : QSqlDatabase());
+        if (q.exec(QStringLiteral("SELECT \"Фамилия, Имя, Отчество\" FROM Rezultat")) && q.next())
+            stored = q.value(0).toString();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("c"));
+    QCOMPARE(stored, QStringLiteral("Дмитрий"));
+}
+
+void tst_Forms::helpShowsOnlyTheChosenTopic_data() {
+    QTest::addColumn<int>("context");
+    QTest::addColumn<QString>("link"); // followed from the topic first shown
+    QTest::addColumn<QString>("heading");
+    QTest::newRow("contents") << 0 << ""
+                              << "Тест КВЗ — справка";
+    QTest::newRow("guide") << 1003 << ""
+                           << "Руководство пользователя";
+    QTest::newRow("student") << 1005 << ""
+                             << "Режим учащегося";
+    QTest::newRow("teacher") << 1006 << ""
+                             << "Режим учителя";
+    QTest::newRow("editor") << 1008 << ""
+                            << "Редактор вопросов";
+    QTest::newRow("unknown topic") << 4242 << ""
+                                   << "Тест КВЗ — справка";
+    QTest::newRow("link to a topic") << 0 << "#1006"
+                                     << "Режим учителя";
+    QTest::newRow("link elsewhere") << 1005 << "http://example.org/"
+                                    << "Режим учащегося";
+}
+
+void tst_Forms::helpShowsOnlyTheChosenTopic() {
+    QFETCH(int, context);
+    QFETCH(QString, link);
+    QFETCH(QString, heading);
+    const QStringList headings{"Тест КВЗ — справка", "Руководство пользователя", "Режим учащегося",
+                               "Режим учителя", "Редактор вопросов"};
+    HelpViewer viewer;
+    QVERIFY(viewer.open(QStringLiteral(KVZ_SOURCE_DIR "/resources/HELP_TEST.HLP"), context));
+    auto* page = viewer.findChild<QTextBrowser*>();
+    if (!link.isEmpty())
+        emit page->anchorClicked(QUrl(link));
+    const QStringList lines = page->toPlainText().split(u'\n');
+    QCOMPARE(lines.first(), heading);
+    for (const QString& other : headings)
+        QVERIFY2(other == heading || !lines.contains(other), qPrintable(other));
+    QVERIFY(lines.size() > 5); // a topic with words of its own, not a heading alone
 }
 
 QTEST_MAIN(tst_Forms)

@@ -112,6 +112,10 @@ void tst_frmStart::okOpensWindowByListPosition_data() {
     QTest::newRow("teacher item") << "pick1" << 1 << "frmSek";
     QTest::newRow("teacher text typed") << "type" << -1 << "frmAutor";
     QTest::newRow("picked, then typed") << "pick1type" << -1 << "frmAutor";
+    // Typed, then the edit ends as a person ends it: the events reach the combo box.
+    QTest::newRow("typed, Return in the box") << "typeReturn" << -1 << "frmAutor";
+    QTest::newRow("typed, Shift+Tab and Space") << "typeBacktab" << -1 << "frmAutor";
+    QTest::newRow("typed, a click on OK") << "typeClick" << -1 << "frmAutor";
 }
 
 void tst_frmStart::okOpensWindowByListPosition() {
@@ -132,7 +136,26 @@ void tst_frmStart::okOpensWindowByListPosition() {
         QTest::keyClick(combo->lineEdit(), Qt::Key_Return); // Qt would match the item here
         QCOMPARE(combo->currentText(), QStringLiteral("Режим Учителя"));
     }
-    QTest::mouseClick(f.ui().cmdAdd, Qt::LeftButton);
+    if (how.startsWith(QLatin1String("type")) && how != QLatin1String("type")) {
+        QApplication::setActiveWindow(f.start().widget());
+        combo->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), combo);
+        combo->lineEdit()->selectAll();
+        for (QChar c : QStringLiteral("Режим Учителя"))
+            QTest::sendKeyEvent(QTest::Click, combo, Qt::Key_unknown, c, Qt::NoModifier);
+        QCOMPARE(combo->currentText(), QStringLiteral("Режим Учителя"));
+    }
+    if (how == QLatin1String("typeReturn"))
+        QTest::keyClick(combo, Qt::Key_Return);
+    if (how == QLatin1String("typeBacktab")) {
+        QTest::keyClick(combo, Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), f.ui().cmdAdd);
+        QTest::keyClick(f.ui().cmdAdd, Qt::Key_Space);
+        QCOMPARE(f.start().listPosition(), position);
+        QVERIFY(f.forms.isLoaded(opened));
+        return;
+    }
+    QTest::mouseClick(f.ui().cmdAdd, Qt::LeftButton); // the focus leaves the box first
     QCOMPARE(f.start().listPosition(), position);
     QVERIFY(f.forms.isLoaded(opened));
     QVERIFY(!f.forms.isLoaded(QStringLiteral("frmStart")));
@@ -210,7 +233,10 @@ void tst_frmStart::controlsAtTheirPlaces() {
     QCOMPARE(f.ui().Combo1->toolTip(), QStringLiteral("Выбирите режим работы"));
     QCOMPARE(f.ui().cmdHelp->toolTip(), QStringLiteral("Справка о выбранном разделе"));
     QCOMPARE(f.ui().Command2->text(), QStringLiteral("Ф.Просмотр"));
-    QCOMPARE(w->pos(), QPoint((1024 - 251) / 2, (768 - 103) / 2));
+    QCOMPARE(f.ui().cmdHelp->font().pointSizeF(), 13.5);
+    QVERIFY(f.ui().cmdHelp->font().bold());
+    // The whole window is centred: its fixed single border and caption with it.
+    QCOMPARE(w->pos(), QPoint((1024 - 251 - 6) / 2, (768 - 103 - 25) / 2));
 }
 
 QTEST_MAIN(tst_frmStart)

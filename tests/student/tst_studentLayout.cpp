@@ -57,6 +57,8 @@ private slots:
     void longestTextsShowWhole_data();
     void longestTextsShowWhole();
     void longestNameIsCutWithTooltip();
+    void exactFontSizes_data();
+    void exactFontSizes();
 };
 
 void tst_studentLayout::window_data() {
@@ -157,6 +159,36 @@ void tst_studentLayout::longestNameIsCutWithTooltip() {
     QApplication::sendEvent(label, &help);
     QCOMPARE(QToolTip::text(), name);
     saveShot(run.form(QStringLiteral("frmOtchot")).widget(), QStringLiteral("longest name"));
+}
+
+void tst_studentLayout::exactFontSizes_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<qreal>("points");
+    QTest::addColumn<bool>("bold");
+    QTest::newRow("greeting") << "frmAutor"
+                              << "Label1" << 9.75 << true;
+    QTest::newRow("name entry") << "frmAutor"
+                                << "Text1" << 9.75 << true;
+    QTest::newRow("question number") << "frmTest"
+                                     << "Label8" << 8.25 << true;
+    QTest::newRow("participant") << "frmOtchot"
+                                 << "Label2" << 9.75 << false;
+    QTest::newRow("percentage") << "frmOtchot"
+                                << "lblRes" << 9.75 << true;
+}
+
+void tst_studentLayout::exactFontSizes() {
+    QFETCH(QString, name);
+    QFETCH(QString, control);
+    QFETCH(qreal, points);
+    QFETCH(bool, bold);
+    StudentRun run;
+    run.forms.Show(name);
+    const auto* widget = run.form(name).widget()->findChild<QWidget*>(control);
+    QVERIFY(widget);
+    QCOMPARE(widget->font().pointSizeF(), points);
+    QCOMPARE(widget->font().bold(), bold);
 }
 
 QTEST_MAIN(tst_studentLayout)
