@@ -10,7 +10,7 @@
 #include "ui_frmEdit.h"
 
 #include <QDir>
-#include <QEvent>
+#include <QFocusEvent>
 #include <QTextCursor>
 #include <algorithm>
 
@@ -63,6 +63,12 @@ template <class Box> void countAndCut(Box* box, QLabel* counter, int limit) {
     setSelStart(box, limit + 1);
 }
 
+// The focus leaves for a menu or another window and comes back to the same box.
+bool isPassingFocus(Qt::FocusReason reason) {
+    return reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason ||
+           reason == Qt::ActiveWindowFocusReason;
+}
+
 void selectWholeText(QWidget* box) {
     if (auto* line = qobject_cast<QLineEdit*>(box))
         line->selectAll();
@@ -92,6 +98,7 @@ void frmEdit::createControls(FormWidget& widget) {
 void frmEdit::controlsDestroyed() {
     m_ui.reset();
     m_data1 = nullptr;
+    m_focusLentBy = nullptr;
 }
 
 // The menu bar sits above the client area, whose controls keep their places below it.
@@ -150,8 +157,18 @@ std::array<QLabel*, 4> frmEdit::answerCounters() const {
 }
 
 bool frmEdit::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusIn)
-        txtBox_GotFocus(static_cast<QWidget*>(watched));
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        auto* box = static_cast<QWidget*>(watched);
+        const bool passing = isPassingFocus(static_cast<QFocusEvent*>(event)->reason());
+        if (event->type() == QEvent::FocusOut) {
+            m_focusLentBy = passing ? box : nullptr;
+        } else {
+            // A box the focus only comes back to (from a menu, another window) is as it was.
+            if (!passing || m_focusLentBy != box)
+                txtBox_GotFocus(box);
+            m_focusLentBy = nullptr;
+        }
+    }
     return Form::eventFilter(watched, event);
 }
 
@@ -164,8 +181,10 @@ void frmEdit::Form_Unload(int& cancel) {
         cancel = 1;
         return;
     }
+    // No teacher's window stays beside the start window for the next student.
     forms().Unload(QStringLiteral("frmAbout"));
     forms().Unload(QStringLiteral("frmVeiv"));
+    forms().Unload(QStringLiteral("DataReport1"));
     forms().Show(QStringLiteral("frmStart"));
 }
 

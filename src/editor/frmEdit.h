@@ -59,4 +59,6 @@ private:
 
     std::unique_ptr<Ui::frmEdit> m_ui;
     DataControl* m_data1 = nullptr;
+    // The box that had the focus when a menu or another window took it.
+    QWidget* m_focusLentBy = nullptr;
 };

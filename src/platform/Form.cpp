@@ -7,6 +7,7 @@
 #include "WindowHints.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QPushButton>
 #include <QTimer>
@@ -101,6 +102,8 @@ bool Form::closeRequested() {
 bool Form::Unload() {
     if (!isLoaded() || m_unloading)
         return true;
+    if (deferToOpenDialog())
+        return false;
     int cancel = 0;
     Form_Unload(cancel);
     if (cancel)
@@ -113,6 +116,19 @@ bool Form::Unload() {
     destroyControls();
     m_unloading = false;
     m_forms.formUnloaded();
+    return true;
+}
+
+// While a dialog waits for the person, the handler that opened it is still running and may use
+// this window or any other, and the dialog may be a child of this one: nothing unloads until it
+// ends (a screen reader can press a window's buttons past a modal dialog). The dialog comes to
+// the front instead.
+bool Form::deferToOpenDialog() const {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (!dialog)
+        return false;
+    dialog->raise();
+    dialog->activateWindow();
     return true;
 }
 

@@ -67,7 +67,7 @@ public:
 
     void Show();   // loads when needed; never waits
     void Hide();   // stays loaded
-    bool Unload(); // false when Form_Unload cancelled it
+    bool Unload(); // false when Form_Unload cancelled it or a dialog is open
     void Load();
 
     // For the program's end: write every pending edit, stop every timer, run no handler.
@@ -112,6 +112,7 @@ protected:
 private:
     friend class FormWidget;
     bool closeRequested();
+    bool deferToOpenDialog() const;
     void destroyControls();
 
     Forms& m_forms;

@@ -4,6 +4,8 @@
 #include "Numbers.h"
 #include "ui_frmSek.h"
 
+#include <QEvent>
+
 namespace {
 constexpr std::int32_t kTeacherPassword = 5826;
 }
@@ -18,7 +20,18 @@ void frmSek::createControls(FormWidget& widget) {
     setClientSize(4200, 1515, Border::None);
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &frmSek::cmdOK_Click);
     connect(m_ui->cmdCancel, &QPushButton::clicked, this, &frmSek::cmdCancel_Click);
+    widget.installEventFilter(this);
     m_ui->txtSek->setFocus();
+}
+
+// The window's only ways out are its two buttons: a close request from the window manager
+// (Alt+F4) would otherwise leave no window loaded and end the program.
+bool frmSek::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == widget() && event->type() == QEvent::Close) {
+        event->ignore();
+        return true;
+    }
+    return Form::eventFilter(watched, event);
 }
 
 void frmSek::controlsDestroyed() {

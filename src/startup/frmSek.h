@@ -25,6 +25,7 @@ protected:
     void createControls(FormWidget& widget) override;
     void Form_Load() override;
     void controlsDestroyed() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void cmdOK_Click();

@@ -57,6 +57,9 @@ int frmStart::Combo1ListIndex() const {
 
 void frmStart::cmdAdd_Click() {
     m_listPosition = Combo1ListIndex();
+    // The results browser opened here shows everyone's results: it does not stay open through a
+    // student's test (the teacher's editor opens its own).
+    forms().Unload(QStringLiteral("frmVeiv"));
     forms().Show(m_listPosition == 1 ? QStringLiteral("frmSek") : QStringLiteral("frmAutor"));
     Unload();
 }

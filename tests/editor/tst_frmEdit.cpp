@@ -221,6 +221,7 @@ void tst_frmEdit::closingConfirmedReturnsToStart() {
     frmEdit& edit = openEditor(program);
     edit.ui()->About->trigger();
     edit.ui()->Veiv->trigger();
+    edit.ui()->ViewOthsot->trigger();
     edit.ui()->txtOtvet4->setText(QStringLiteral("Записано при закрытии"));
 
     if (byMenu)
@@ -234,6 +235,7 @@ void tst_frmEdit::closingConfirmedReturnsToStart() {
     QVERIFY(!edit.isLoaded());
     QVERIFY(!program.forms.isLoaded(QStringLiteral("frmAbout")));
     QVERIFY(!program.forms.isLoaded(QStringLiteral("frmVeiv")));
+    QVERIFY(!program.forms.isLoaded(QStringLiteral("DataReport1")));
     QVERIFY(program.forms.find(QStringLiteral("frmStart"))->isVisible());
     QCOMPARE(field(program, "Otvet_4", 1), QStringLiteral("Записано при закрытии"));
     QCOMPARE(program.platform.ends + program.platform.quits, 0);
@@ -244,6 +246,7 @@ void tst_frmEdit::closingCancelledLeavesAllOpen() {
     frmEdit& edit = openEditor(program);
     edit.ui()->About->trigger();
     edit.ui()->Veiv->trigger();
+    edit.ui()->ViewOthsot->trigger();
     edit.ui()->txtOtvet4->setText(QStringLiteral("Ещё не записано"));
     program.platform.msgBoxAnswers.enqueue(vbCancel);
 
@@ -253,6 +256,7 @@ void tst_frmEdit::closingCancelledLeavesAllOpen() {
     QCOMPARE(edit.ui()->txtOtvet4->text(), QStringLiteral("Ещё не записано"));
     QVERIFY(program.forms.find(QStringLiteral("frmAbout"))->isVisible());
     QVERIFY(program.forms.find(QStringLiteral("frmVeiv"))->isVisible());
+    QVERIFY(program.forms.find(QStringLiteral("DataReport1"))->isVisible());
     QVERIFY(!program.forms.isLoaded(QStringLiteral("frmStart")));
     QVERIFY(field(program, "Otvet_4", 1) != QStringLiteral("Ещё не записано"));
 }

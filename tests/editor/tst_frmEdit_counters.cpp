@@ -6,6 +6,8 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 
 namespace {
@@ -97,6 +99,8 @@ private slots:
     void overlongStoredTextIsCutOnLoadAndWritten();
     void focusSelectsTheWholeText_data();
     void focusSelectsTheWholeText();
+    void focusComingBackKeepsTheCaret_data();
+    void focusComingBackKeepsTheCaret();
 };
 
 void tst_frmEdit_counters::emptyBoxShowsItsLimit() {
@@ -209,6 +213,50 @@ void tst_frmEdit_counters::focusSelectsTheWholeText() {
     QCOMPARE(QApplication::focusWidget(), c.box);
     QVERIFY(!c.text().isEmpty());
     QCOMPARE(c.selected(), c.text());
+}
+
+void tst_frmEdit_counters::focusComingBackKeepsTheCaret_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("away"); // where the focus goes for a while
+    QTest::newRow("question, menu closed by Escape") << "txtVopros"
+                                                     << "menu";
+    QTest::newRow("answer, menu closed by Escape") << "txtOtvet2"
+                                                   << "menu";
+    QTest::newRow("question, about window") << "txtVopros"
+                                            << "window";
+    QTest::newRow("answer, about window") << "txtOtvet2"
+                                          << "window";
+}
+
+void tst_frmEdit_counters::focusComingBackKeepsTheCaret() {
+    QFETCH(QString, box);
+    QFETCH(QString, away);
+    Program program;
+    frmEdit& edit = openEditor(program);
+    const Counted c = counted(edit, box);
+    c.box->setFocus();
+    QCoreApplication::processEvents();
+    c.setCaret(3);
+
+    if (away == QLatin1String("menu")) {
+        QMenuBar* bar = edit.ui()->menuBar;
+        QTest::mouseClick(bar, Qt::LeftButton, {},
+                          bar->actionGeometry(edit.ui()->Help->menuAction()).center());
+        QVERIFY(edit.ui()->Help->isVisible());
+        QCoreApplication::processEvents();
+        QTest::keyClick(edit.ui()->Help, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        QTest::keyClick(bar, Qt::Key_Escape);
+    } else {
+        program.showActive<Form>(QStringLiteral("frmAbout"));
+        edit.widget()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(edit.widget()));
+    }
+    QCoreApplication::processEvents();
+
+    QCOMPARE(QApplication::focusWidget(), c.box);
+    QCOMPARE(c.selected(), QString());
+    QCOMPARE(c.caret(), 3);
 }
 
 QTEST_MAIN(tst_frmEdit_counters)

@@ -19,6 +19,7 @@ private slots:
     void enterAndEscapePressNoButton();
     void entryIsMaskedAndHintsNothing();
     void everyShowingStartsWithAnEmptyBox();
+    void closeRequestIsIgnored();
 };
 
 void tst_frmSek::okJudgesTheLeadingWholeNumber_data() {
@@ -129,6 +130,23 @@ void tst_frmSek::everyShowingStartsWithAnEmptyBox() {
     program.forms.Show(QStringLiteral("frmSek"));
 
     QVERIFY(sek.ui()->txtSek->text().isEmpty());
+}
+
+// Alt+F4: the window manager asks the window to close; the window has no way out but its buttons.
+void tst_frmSek::closeRequestIsIgnored() {
+    Program program;
+    program.forms.Show(QStringLiteral("frmSek"));
+    auto& sek = program.forms.get<frmSek>(QStringLiteral("frmSek"));
+    sek.ui()->txtSek->setText(QStringLiteral("58"));
+
+    QVERIFY(!sek.widget()->close());
+    QCoreApplication::processEvents();
+
+    QVERIFY(sek.isVisible());
+    QCOMPARE(sek.ui()->txtSek->text(), QStringLiteral("58"));
+    QVERIFY(!program.forms.isLoaded(QStringLiteral("frmStart")));
+    QVERIFY(program.platform.messages.isEmpty());
+    QCOMPARE(program.platform.quits + program.platform.ends, 0);
 }
 
 QTEST_MAIN(tst_frmSek)

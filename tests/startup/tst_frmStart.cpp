@@ -63,6 +63,8 @@ private slots:
     void captionFromTitleFile();
     void okOpensWindowByListPosition_data();
     void okOpensWindowByListPosition();
+    void okClosesTheBrowserOpenedHere_data();
+    void okClosesTheBrowserOpenedHere();
     void helpOpensTopicOfChosenMode_data();
     void helpOpensTopicOfChosenMode();
     void hiddenButtonsAreReachedWithTab();
@@ -159,6 +161,29 @@ void tst_frmStart::okOpensWindowByListPosition() {
     QCOMPARE(f.start().listPosition(), position);
     QVERIFY(f.forms.isLoaded(opened));
     QVERIFY(!f.forms.isLoaded(QStringLiteral("frmStart")));
+    QCOMPARE(f.platform.quits, 0);
+}
+
+void tst_frmStart::okClosesTheBrowserOpenedHere_data() {
+    QTest::addColumn<int>("item");
+    QTest::addColumn<QString>("opened");
+    QTest::newRow("student's test") << 0 << "frmAutor";
+    QTest::newRow("teacher's password") << 1 << "frmSek";
+}
+
+void tst_frmStart::okClosesTheBrowserOpenedHere() {
+    QFETCH(int, item);
+    QFETCH(QString, opened);
+    Fixture f;
+    f.forms.Show(QStringLiteral("frmStart"));
+    f.ui().Command2->click();
+    QVERIFY(f.forms.isLoaded(QStringLiteral("frmVeiv")));
+    pickItem(f.ui().Combo1, item);
+
+    f.ui().cmdAdd->click();
+
+    QVERIFY(!f.forms.isLoaded(QStringLiteral("frmVeiv")));
+    QVERIFY(f.forms.isLoaded(opened));
     QCOMPARE(f.platform.quits, 0);
 }
 
