@@ -13,3 +13,10 @@ struct MsgBoxLayout {
 };
 
 MsgBoxLayout decodeMsgBoxStyle(int style);
+
+// Shows the box and waits for the person; returns the button pressed, as a result.
+int runMessageBox(const QString& text, int style, const QString& title, QWidget* parent);
+
+// The narrowest a box may be so that the window manager does not cut its caption: the caption
+// in a bold title font with room for the title bar's icon and buttons.
+int captionWidth(const QString& title);

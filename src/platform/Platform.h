@@ -2,7 +2,11 @@
 
 #include <QSize>
 #include <QString>
+#include <functional>
 #include <optional>
+
+class QPagedPaintDevice;
+class QPrinter;
 
 // Message box results, as the platform numbers them.
 enum MsgBoxResult {
@@ -31,6 +35,9 @@ enum MsgBoxStyle {
     vbDefaultButton3 = 512,
 };
 
+// How the print dialog ended.
+enum class PrintSetupResult { Accepted, Cancelled, NoPrinter };
+
 // Window style for starting another program: 1 is a normal window with the focus.
 constexpr int vbNormalFocus = 1;
 
@@ -48,6 +55,13 @@ public:
     // PDF (*.pdf)"); the chosen path, empty when cancelled.
     virtual std::optional<QString> SaveFileName(const QString& title, const QString& suggested,
                                                 const QString& filter) = 0;
+    // The print dialog for a document of `pageCount` pages, on `printer` with its paper preset:
+    // the printer, paper, copies and pages chosen (printRange, pageRanges) are set on it.
+    virtual PrintSetupResult PrintSetup(QPrinter& printer, const QString& title, int pageCount) = 0;
+    // Hands what `draw` draws to the print system as one job on the chosen printer; empty when
+    // the job is taken, otherwise what the print system said, in a sentence.
+    virtual QString Print(QPrinter& printer,
+                          const std::function<bool(QPagedPaintDevice&)>& draw) = 0;
     virtual void Beep() = 0;
     // Starts a program by bare file name without waiting; an error text when it cannot.
     virtual QString Shell(const QString& program, int windowStyle) = 0;

@@ -2,6 +2,7 @@
 
 #include "HelpViewer.h"
 #include "MessageBox.h"
+#include "Printing.h"
 
 #include <QApplication>
 #include <QDir>
@@ -9,35 +10,13 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QProcess>
-#include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
 #include <cstdio>
 #include <cstdlib>
-
-namespace {
-
-QString buttonText(int result) {
-    switch (result) {
-    case vbCancel:
-        return QStringLiteral("Отмена");
-    case vbAbort:
-        return QStringLiteral("Прервать");
-    case vbRetry:
-        return QStringLiteral("Повтор");
-    case vbIgnore:
-        return QStringLiteral("Пропустить");
-    case vbYes:
-        return QStringLiteral("Да");
-    case vbNo:
-        return QStringLiteral("Нет");
-    default:
-        return QStringLiteral("ОК");
-    }
-}
-
-} // namespace
 
 QtPlatform::QtPlatform(QStringList helpFolders) : m_helpFolders(std::move(helpFolders)) {}
 
@@ -46,18 +25,7 @@ QtPlatform::~QtPlatform() {
 }
 
 int QtPlatform::MsgBox(const QString& text, int style, const QString& title) {
-    const MsgBoxLayout layout = decodeMsgBoxStyle(style);
-    QMessageBox box(layout.icon, title, text, QMessageBox::NoButton, QApplication::activeWindow());
-    box.setTextFormat(Qt::PlainText); // a name or a title in the text is shown as typed
-    QList<QPushButton*> buttons;
-    for (int result : layout.results)
-        buttons << box.addButton(buttonText(result), QMessageBox::ActionRole);
-    box.setDefaultButton(buttons[layout.defaultIndex]);
-    const int escapeIndex = int(layout.results.indexOf(layout.escapeResult));
-    box.setEscapeButton(escapeIndex >= 0 ? buttons[escapeIndex] : nullptr);
-    box.exec();
-    const int pressed = int(buttons.indexOf(static_cast<QPushButton*>(box.clickedButton())));
-    return pressed >= 0 ? layout.results[pressed] : layout.escapeResult;
+    return runMessageBox(text, style, title, QApplication::activeWindow());
 }
 
 std::optional<QString> QtPlatform::InputBox(const QString& prompt, const QString& title) {
@@ -81,6 +49,28 @@ std::optional<QString> QtPlatform::SaveFileName(const QString& title, const QStr
     if (chosen.isEmpty())
         return std::nullopt;
     return chosen;
+}
+
+PrintSetupResult QtPlatform::PrintSetup(QPrinter& printer, const QString& title, int pageCount) {
+    // With no printer Qt's dialog would quietly write a file instead.
+    if (QPrinterInfo::availablePrinterNames().isEmpty())
+        return PrintSetupResult::NoPrinter;
+    PrintDialog dialog(printer, pageCount, QApplication::activeWindow());
+    dialog.setWindowTitle(title);
+    return dialog.exec() == QDialog::Accepted ? PrintSetupResult::Accepted
+                                              : PrintSetupResult::Cancelled;
+}
+
+QString QtPlatform::Print(QPrinter& printer, const std::function<bool(QPagedPaintDevice&)>& draw) {
+#ifdef KVZ_HAVE_CUPS
+    // Qt's own printing drops the print system's answer; the job goes through CUPS here, which
+    // says why it refuses one.
+    if (printer.outputFormat() == QPrinter::NativeFormat)
+        return printThroughCups(printer.printerName(), printer, draw);
+#endif
+    if (draw(printer))
+        return {};
+    return QStringLiteral("Принтер «%1» недоступен.").arg(printer.printerName());
 }
 
 void QtPlatform::Beep() {

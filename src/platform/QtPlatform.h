@@ -7,7 +7,8 @@
 
 class HelpViewer;
 
-// The platform on Qt: real dialogs, the system's beep, processes and the help viewer.
+// The platform on Qt: real dialogs, printing through the print system, the system's beep,
+// processes and the help viewer.
 class QtPlatform : public Platform {
 public:
     // Where a bare help file name is looked for after the current directory.
@@ -18,6 +19,8 @@ public:
     std::optional<QString> InputBox(const QString& prompt, const QString& title) override;
     std::optional<QString> SaveFileName(const QString& title, const QString& suggested,
                                         const QString& filter) override;
+    PrintSetupResult PrintSetup(QPrinter& printer, const QString& title, int pageCount) override;
+    QString Print(QPrinter& printer, const std::function<bool(QPagedPaintDevice&)>& draw) override;
     void Beep() override;
     QString Shell(const QString& program, int windowStyle) override;
     // What the last Shell was asked. A program started here gets the normal window with the

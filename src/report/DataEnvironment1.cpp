@@ -32,8 +32,11 @@ Status checkShape(const Database& db) {
             missing << QStringLiteral("«%1»").arg(field);
     }
     if (!missing.isEmpty())
-        return Status::failure(QStringLiteral("В таблице «%1» базы данных «%2» нет полей %3.")
-                                   .arg(kTable, file, missing.join(QStringLiteral(", "))));
+        return Status::failure(
+            QStringLiteral("В таблице «%1» базы данных «%2» нет %3 %4.")
+                .arg(kTable, file,
+                     missing.size() == 1 ? QStringLiteral("поля") : QStringLiteral("полей"),
+                     missing.join(QStringLiteral(", "))));
     return Status::success();
 }
 

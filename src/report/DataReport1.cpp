@@ -8,7 +8,6 @@
 
 #include <QDir>
 #include <QPdfWriter>
-#include <QPrintDialog>
 #include <QPrinter>
 
 namespace {
@@ -106,19 +105,39 @@ void DataReport1::cmdPrint_Click() {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(kCaption);
     printer.setPageLayout(m_renderer->defaultPageLayout());
-    QPrintDialog dialog(&printer, widget());
-    dialog.setWindowTitle(QStringLiteral("Печать отчета"));
-    if (dialog.exec() == QDialog::Accepted)
+    switch (platform().PrintSetup(printer, QStringLiteral("Печать отчета"),
+                                  m_ui->picReport->pageCount())) {
+    case PrintSetupResult::NoPrinter:
+        report(Status::failure(QStringLiteral("Отчет не напечатан: в системе не установлен ни один "
+                                              "принтер. Отчет можно сохранить в файл кнопкой "
+                                              "«Сохранить в PDF...».")),
+               kMessageTitle);
+        return;
+    case PrintSetupResult::Cancelled:
+        return;
+    case PrintSetupResult::Accepted:
         printTo(printer);
+        return;
+    }
 }
 
 bool DataReport1::printTo(QPrinter& printer) {
-    const int from = printer.printRange() == QPrinter::PageRange ? printer.fromPage() : 0;
-    const int to = printer.printRange() == QPrinter::PageRange ? printer.toPage() : 0;
-    if (m_renderer->print(printer, from, to))
+    const QPageRanges chosen =
+        printer.printRange() == QPrinter::PageRange ? printer.pageRanges() : QPageRanges();
+    const int pages = m_renderer->pageCount(printer.pageLayout());
+    if (!chosen.isEmpty() && chosen.firstPage() > pages) {
+        report(Status::failure(QStringLiteral("Отчет не напечатан: на бумаге этого принтера в нем "
+                                              "%1 стр., выбранных страниц в нем нет.")
+                                   .arg(pages)),
+               kMessageTitle);
+        return false;
+    }
+    const QString refusal = platform().Print(printer, [this, &chosen](QPagedPaintDevice& device) {
+        return m_renderer->print(device, chosen);
+    });
+    if (refusal.isEmpty())
         return true;
-    report(Status::failure(QStringLiteral("Не удалось напечатать отчет: принтер «%1» недоступен.")
-                               .arg(printer.printerName())),
+    report(Status::failure(QStringLiteral("Не удалось напечатать отчет. ") + refusal),
            kMessageTitle);
     return false;
 }

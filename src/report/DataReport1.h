@@ -26,7 +26,8 @@ public:
 
     // Writes the whole report to a PDF file on A4 paper; a failure is shown to the person.
     bool saveAsPdf(const QString& fileName);
-    // Prints on the printer as it is set up (paper, page range); a failure is shown.
+    // Prints on the printer as it is set up (paper, pages); what the print system refuses is
+    // shown, and the preview stays.
     bool printTo(QPrinter& printer);
 
 protected:

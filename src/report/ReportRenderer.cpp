@@ -31,10 +31,14 @@ qreal lineLeft(const ReportControl& control, const QRectF& box, qreal advance) {
 ReportRenderer::ReportRenderer(const ReportDefinition& definition, ReportRows rows)
     : m_definition(definition), m_rows(std::move(rows)), m_heights(bandHeightsOf(definition)) {}
 
-QPageLayout ReportRenderer::defaultPageLayout() const {
+QMarginsF ReportRenderer::margins() const {
     const qreal margin = m_definition.margin / kTwipsPerPoint;
-    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                       QMarginsF(margin, margin, margin, margin), QPageLayout::Point);
+    return QMarginsF(margin, margin, margin, margin);
+}
+
+QPageLayout ReportRenderer::defaultPageLayout() const {
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, margins(),
+                       QPageLayout::Point);
 }
 
 int ReportRenderer::bodyHeight(const QPageLayout& layout) {
@@ -55,21 +59,28 @@ void ReportRenderer::drawPage(QPainter& painter, const ReportPage& page, int bod
     painter.restore();
 }
 
-bool ReportRenderer::print(QPagedPaintDevice& device, int fromPage, int toPage) const {
-    const qreal margin = m_definition.margin / kTwipsPerPoint;
-    device.setPageMargins(QMarginsF(margin, margin, margin, margin), QPageLayout::Point);
+int ReportRenderer::pageCount(QPageLayout paper) const {
+    paper.setUnits(QPageLayout::Point);
+    paper.setMargins(margins());
+    return int(pages(bodyHeight(paper)).size());
+}
+
+bool ReportRenderer::print(QPagedPaintDevice& device, const QPageRanges& chosen) const {
+    device.setPageMargins(margins(), QPageLayout::Point);
     const int body = bodyHeight(device.pageLayout());
     const std::vector<ReportPage> all = pages(body);
-    const int first = std::max(fromPage, 1);
-    const int last = toPage > 0 ? std::min<int>(toPage, int(all.size())) : int(all.size());
     QPainter painter;
     if (!painter.begin(&device))
         return false;
     painter.scale(device.logicalDpiX() / 1440.0, device.logicalDpiY() / 1440.0);
-    for (int n = first; n <= last; ++n) {
-        if (n > first)
+    bool first = true;
+    for (int n = 1; n <= int(all.size()); ++n) {
+        if (!chosen.isEmpty() && !chosen.contains(n))
+            continue;
+        if (!first)
             device.newPage();
         drawPage(painter, all[n - 1], body);
+        first = false;
     }
     return painter.end();
 }

@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageLayout>
+#include <QPageRanges>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -36,10 +37,13 @@ public:
     // top left corner.
     void drawPage(QPainter& painter, const ReportPage& page, int bodyHeight) const;
 
-    // Sets the report's margins on the device, keeping its paper and orientation, and draws
-    // pages `fromPage` to `toPage` (counted from 1; 0 for all). False when the device cannot
-    // be painted on (a file that cannot be written, a printer that is not there).
-    bool print(QPagedPaintDevice& device, int fromPage = 0, int toPage = 0) const;
+    // The number of pages on the paper of `paper` with the report's margins.
+    int pageCount(QPageLayout paper) const;
+
+    // Sets the report's margins on the device, keeping its paper and orientation, and draws the
+    // pages of `chosen` (counted from 1; all when empty) that the report has. False when the
+    // device cannot be painted on (a file that cannot be written, a printer that is not there).
+    bool print(QPagedPaintDevice& device, const QPageRanges& chosen = {}) const;
 
 private:
     struct Font {
@@ -47,6 +51,7 @@ private:
         QFontMetricsF metrics;
     };
 
+    QMarginsF margins() const;
     void drawSection(QPainter& painter, const ReportSection& section, int top, int row) const;
     void drawControl(QPainter& painter, const ReportControl& control, int top, int row) const;
     void drawText(QPainter& painter, const ReportControl& control, int top,

@@ -4,6 +4,7 @@
 #include "EditorForms.h"
 #include "Forms.h"
 #include "QtPlatform.h"
+#include "QtTranslation.h"
 #include "ReportForms.h"
 #include "StartupForms.h"
 #include "StudentForms.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QFont>
 #include <QIcon>
+#include <cstdio>
 
 #ifndef KVZ_DATABASE_PATH
 #error "KVZ_DATABASE_PATH names the fixed database file"
@@ -20,6 +22,8 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false); // the program ends when no window is loaded
+    if (const QString missing = installQtTranslation(app); !missing.isEmpty())
+        std::fprintf(stderr, "%s\n", qPrintable(missing));
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("MS Serif"), QStringLiteral("Liberation Serif"));

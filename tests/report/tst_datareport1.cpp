@@ -1,17 +1,22 @@
 #include "DataReport1.h"
 #include "Forms.h"
 #include "PdfText.h"
+#include "QtPlatform.h"
 #include "ReportPreview.h"
 #include "ReportRenderer.h"
 #include "ScriptedPlatform.h"
 #include "TestDatabase.h"
 #include "ui_DataReport1.h"
 
+#include <QAccessible>
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QLabel>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -99,6 +104,12 @@ private slots:
     void unwritablePdfIsReported();
     void saveDialogChoosesThePdfFile_data();
     void saveDialogChoosesThePdfFile();
+    void printsTheChosenPages_data();
+    void printsTheChosenPages();
+    void printFailureIsToldAndThePreviewStays_data();
+    void printFailureIsToldAndThePreviewStays();
+    void pagesPastTheLastOnThePaperAreTold();
+    void closeWaitsForTheOpenSaveDialog();
 
 private:
     // Shows the report on the database and saves it as PDF; the words read back.
@@ -425,7 +436,10 @@ void tst_DataReport1::unusableDatabaseIsReported_data() {
     QTest::newRow("table missing") << "DROP TABLE Rezultat"
                                    << "нет таблицы результатов «Rezultat»";
     QTest::newRow("field missing") << "ALTER TABLE Rezultat RENAME COLUMN \"Вопрос 3\" TO \"В3\""
-                                   << "нет полей «Вопрос 3»";
+                                   << "нет поля «Вопрос 3».";
+    QTest::newRow("fields missing") << "ALTER TABLE Rezultat DROP COLUMN \"Вопрос 3\"; "
+                                       "ALTER TABLE Rezultat DROP COLUMN \"Вопрос 5\""
+                                    << "нет полей «Вопрос 3», «Вопрос 5».";
 }
 
 void tst_DataReport1::unusableDatabaseIsReported() {
@@ -483,6 +497,136 @@ void tst_DataReport1::saveDialogChoosesThePdfFile() {
         QDir(db.folder()).entryList({QStringLiteral("*.pdf"), QStringLiteral("*.PDF")});
     QCOMPARE(files, written.isEmpty() ? QStringList() : QStringList{written});
     QVERIFY(shown.platform.messages.isEmpty());
+}
+
+void tst_DataReport1::printsTheChosenPages_data() {
+    QTest::addColumn<QString>("entry"); // the print dialog's "Pages"
+    QTest::addColumn<QList<int>>("printed");
+    QTest::newRow("all pages") << "" << QList<int>{1, 2, 3};
+    QTest::newRow("one page") << "1" << QList<int>{1};
+    QTest::newRow("a range") << "2-3" << QList<int>{2, 3};
+    QTest::newRow("pages apart") << "1,3" << QList<int>{1, 3};
+}
+
+void tst_DataReport1::printsTheChosenPages() {
+    QFETCH(QString, entry);
+    QFETCH(QList<int>, printed);
+    TestDatabase db;
+    db.setResults(numberedRows(60));
+    ShownReport shown(db.path());
+    shown.platform.printFile = db.folder() + QStringLiteral("/printed.pdf");
+    shown.platform.printAnswers.enqueue(entry);
+
+    shown.forms.get<DataReport1>(QStringLiteral("DataReport1")).ui()->cmdPrint->click();
+
+    QCOMPARE(shown.platform.printSetups,
+             (QList<QPair<QString, int>>{{QStringLiteral("Печать отчета"), 3}}));
+    const QList<PdfWord> words = pdfWords(shown.platform.printFile);
+    const QString text = pdfText(words);
+    QList<int> found; // each page known by its first line
+    for (const auto& [page, first] :
+         {std::pair{1, "Ученик 001"}, {2, "Ученик 022"}, {3, "Ученик 044"}}) {
+        if (text.contains(QString::fromUtf8(first)))
+            found << page;
+    }
+    QCOMPARE(found, printed);
+    QCOMPARE(pdfPageCount(words), printed.size());
+    QVERIFY(shown.platform.messages.isEmpty());
+}
+
+void tst_DataReport1::printFailureIsToldAndThePreviewStays_data() {
+    QTest::addColumn<bool>("printerThere");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QString>("refusal");
+    QTest::addColumn<QString>("message"); // empty: none
+    QTest::addColumn<int>("jobs");
+    QTest::newRow("queue refuses the job")
+        << true << true << "Очередь принтера «PDF» не принимает задания."
+        << "Не удалось напечатать отчет. Очередь принтера «PDF» не принимает задания." << 1;
+    QTest::newRow("no printer at all")
+        << false << true << ""
+        << "Отчет не напечатан: в системе не установлен ни один принтер. Отчет можно сохранить в "
+           "файл кнопкой «Сохранить в PDF...»."
+        << 0;
+    QTest::newRow("dialog cancelled") << true << false << ""
+                                      << "" << 0;
+}
+
+void tst_DataReport1::printFailureIsToldAndThePreviewStays() {
+    QFETCH(bool, printerThere);
+    QFETCH(bool, accepted);
+    QFETCH(QString, refusal);
+    QFETCH(QString, message);
+    QFETCH(int, jobs);
+    TestDatabase db;
+    ShownReport shown(db.path());
+    shown.platform.noPrinter = !printerThere;
+    shown.platform.printFile = db.folder() + QStringLiteral("/printed.pdf");
+    shown.platform.printRefusal = refusal;
+    if (accepted)
+        shown.platform.printAnswers.enqueue(QString());
+    auto& report = shown.forms.get<DataReport1>(QStringLiteral("DataReport1"));
+
+    report.ui()->cmdPrint->click();
+
+    QCOMPARE(shown.platform.printJobs, jobs);
+    QStringList told;
+    for (const ScriptedPlatform::Message& m : shown.platform.messages)
+        told << m.text;
+    QCOMPARE(told, message.isEmpty() ? QStringList() : QStringList{message});
+    QVERIFY(report.isVisible());
+}
+
+// On A3 the 60 lines take two pages: page 3 of the preview's A4 is not there to print.
+void tst_DataReport1::pagesPastTheLastOnThePaperAreTold() {
+    TestDatabase db;
+    db.setResults(numberedRows(60));
+    ShownReport shown(db.path());
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(db.folder() + QStringLiteral("/printed.pdf"));
+    printer.setPageSize(QPageSize(QPageSize::A3));
+    printer.setPrintRange(QPrinter::PageRange);
+    printer.setPageRanges(QPageRanges::fromString(QStringLiteral("3")));
+
+    QVERIFY(!shown.forms.get<DataReport1>(QStringLiteral("DataReport1")).printTo(printer));
+
+    QCOMPARE(shown.platform.printJobs, 0);
+    QCOMPARE(shown.platform.messages.size(), 1);
+    QVERIFY2(shown.platform.messages[0].text.contains(QStringLiteral("2 стр.")),
+             qPrintable(shown.platform.messages[0].text));
+}
+
+// A screen reader presses "Закрыть" past the modal save dialog: the preview waits for the
+// dialog, whose handler still needs it, instead of being destroyed under it.
+void tst_DataReport1::closeWaitsForTheOpenSaveDialog() {
+    TestDatabase db;
+    QtPlatform platform({});
+    Forms forms(platform, db.path());
+    forms.add(std::make_unique<DataReport1>(forms));
+    forms.Show(QStringLiteral("DataReport1"));
+    auto& report = forms.get<DataReport1>(QStringLiteral("DataReport1"));
+    QVERIFY(QTest::qWaitForWindowActive(report.widget()));
+    bool dialogSeen = false;
+    bool stayedWhileOpen = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        dialogSeen = dialog != nullptr;
+        QAccessibleInterface* close = QAccessible::queryAccessibleInterface(report.ui()->cmdClose);
+        close->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QTest::qWait(300); // the press is an animated click
+        stayedWhileOpen = report.isVisible();
+        if (dialog)
+            dialog->reject();
+    });
+
+    report.ui()->cmdExport->click(); // returns when the dialog has ended
+
+    QVERIFY(dialogSeen);
+    QVERIFY(stayedWhileOpen);
+    QVERIFY(report.isVisible());
+    report.ui()->cmdClose->click();
+    QVERIFY(!report.isLoaded());
 }
 
 QTEST_MAIN(tst_DataReport1)

@@ -28,6 +28,8 @@ public:
     std::optional<QString> InputBox(const QString& prompt, const QString& title) override;
     std::optional<QString> SaveFileName(const QString& title, const QString& suggested,
                                         const QString& filter) override;
+    PrintSetupResult PrintSetup(QPrinter& printer, const QString& title, int pageCount) override;
+    QString Print(QPrinter& printer, const std::function<bool(QPagedPaintDevice&)>& draw) override;
     void Beep() override { ++beeps; }
     QString Shell(const QString& program, int windowStyle) override;
     void ShowHelp(const QString& helpFile, int context) override {
@@ -42,13 +44,23 @@ public:
     QQueue<std::optional<QString>> inputAnswers;
     // Paths the save dialog answers with, in order; with none left it is cancelled.
     QQueue<std::optional<QString>> saveAnswers;
+    // The print dialog's answers, in order: the "Pages" entry ("" for all pages); with none left
+    // it is cancelled. Without a printer the dialog is never shown.
+    QQueue<QString> printAnswers;
+    bool noPrinter = false;
+    // The PDF file the printer chosen in the dialog writes, and what the print system says of a
+    // job drawn there (empty: taken).
+    QString printFile;
+    QString printRefusal;
     // Runs while a message box "waits" (as a nested event loop would let timers run).
     std::function<void(const Message&)> whileMsgBoxOpen;
     QString shellError; // what Shell reports; empty: started
 
     QList<Message> messages;
-    QList<QPair<QString, QString>> inputs; // prompt, title
-    QList<QStringList> saves;              // title, suggested path, filter
+    QList<QPair<QString, QString>> inputs;  // prompt, title
+    QList<QStringList> saves;               // title, suggested path, filter
+    QList<QPair<QString, int>> printSetups; // title, page count
+    int printJobs = 0;
     QList<Started> started;
     QList<Help> helps;
     QSize screen{1024, 768};
