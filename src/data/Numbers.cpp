@@ -1,5 +1,6 @@
 #include "Numbers.h"
 
+#include <QLocale>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -152,6 +153,16 @@ std::optional<std::int32_t> roundToInt32(double value) {
 
 std::optional<std::int32_t> wholeNumberIn(const QString& text) {
     return roundToInt32(leadingNumber(text));
+}
+
+std::optional<double> typedNumber(const QString& text) {
+    QString s = text.trimmed();
+    s.replace(u',', u'.');
+    bool ok = false;
+    const double v = QLocale::c().toDouble(s, &ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
 }
 
 } // namespace kvz

@@ -18,4 +18,8 @@ std::optional<std::int32_t> roundToInt32(double value);
 // Both steps together: the whole number in a control's text.
 std::optional<std::int32_t> wholeNumberIn(const QString& text);
 
+// A number as a person types it into a cell: blanks around it ignored, "." or "," as the decimal
+// mark, nothing else around it; empty when the text is not one finite number.
+std::optional<double> typedNumber(const QString& text);
+
 } // namespace kvz

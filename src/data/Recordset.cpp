@@ -1,7 +1,8 @@
 #include "Recordset.h"
 
+#include "Numbers.h"
+
 #include <QDir>
-#include <QLocale>
 #include <QSqlError>
 #include <QStringList>
 #include <cmath>
@@ -21,17 +22,6 @@ FieldKind kindOf(const QString& declaredType, bool primaryKey) {
             return FieldKind::Number;
     }
     return FieldKind::Text;
-}
-
-// A number typed by a person: blanks around it ignored, "." or "," as the decimal mark.
-std::optional<double> parseNumber(const QString& text) {
-    QString s = text.trimmed();
-    s.replace(u',', u'.');
-    bool ok = false;
-    const double v = QLocale::c().toDouble(s, &ok);
-    if (!ok || !std::isfinite(v))
-        return std::nullopt;
-    return v;
 }
 
 std::optional<int> parseYesNo(const QVariant& value) {
@@ -262,7 +252,7 @@ Status Recordset::setValue(int field, const QVariant& value) {
     case FieldKind::Number: {
         if (value.isNull() || value.toString().trimmed().isEmpty())
             break; // an empty number is allowed
-        const auto number = parseNumber(value.toString());
+        const auto number = kvz::typedNumber(value.toString());
         const bool whole = f.kind == FieldKind::Whole;
         if (!number || (whole && (*number != std::floor(*number) || std::fabs(*number) > 9e15)))
             return Status::failure(refusal(value, f,
