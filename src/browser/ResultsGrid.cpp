@@ -31,9 +31,12 @@ ResultsGrid::ResultsGrid(QTableView& view, DataControl& data, const Form& form)
     view.setSelectionBehavior(QAbstractItemView::SelectItems);
     view.setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                          QAbstractItemView::AnyKeyPressed);
+    // Tab and Shift+Tab go on to the window's other controls; the arrow keys move between cells.
+    view.setTabKeyNavigation(false);
     view.setModel(m_model);
     connect(m_model, &ResultsModel::modelReset, this, &ResultsGrid::sizeColumns);
     connect(m_model, &ResultsModel::currentLineChanged, this, &ResultsGrid::followRecordSource);
+    connect(m_model, &ResultsModel::recordSelectorChanged, this, &ResultsGrid::repaintSelector);
     connect(view.selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { lineChosen(current); });
 }
@@ -49,6 +52,14 @@ void ResultsGrid::sizeColumns() {
         header->resizeSection(
             column, std::max(least, metrics.horizontalAdvance(heading) + kHeadingPaddingPx));
     }
+}
+
+void ResultsGrid::repaintSelector(int line) {
+    QHeaderView* selectors = m_view.verticalHeader();
+    if (!m_view.isVisible() || line < 0 || line >= selectors->count())
+        return;
+    selectors->viewport()->update(0, selectors->sectionViewportPosition(line),
+                                  selectors->viewport()->width(), selectors->sectionSize(line));
 }
 
 void ResultsGrid::followRecordSource(int line) {

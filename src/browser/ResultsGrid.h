@@ -21,6 +21,7 @@ public:
 
 private:
     void followRecordSource(int line);
+    void repaintSelector(int line);
     void lineChosen(const QModelIndex& current);
     void sizeColumns();
 

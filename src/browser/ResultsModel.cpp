@@ -2,22 +2,40 @@
 
 #include "DataControl.h"
 #include "Form.h"
+#include "Numbers.h"
 #include "Recordset.h"
 
+#include <cmath>
 #include <limits>
 
 namespace {
-// Keys per fetch: the first batch is a screenful many times over; a person who keeps scrolling
-// gets ever larger ones, so the end of a long table is reached in a few steps.
-constexpr int kFirstKeyBatch = 512;
-constexpr int kLargestKeyBatch = 65536;
-constexpr int kPage = 64; // rows whose values are read together
+constexpr int kPage = 64;       // rows whose values are read together
+constexpr int kKeptRows = 1024; // rows read for painting that are kept: many screenfuls
+constexpr int kRemovalDelayMs = 100;
 const QString kRefusedTitle = QStringLiteral("Неверное значение");
+const QString kPercentField = QStringLiteral("Результат выполнения");
+
+// Ten questions: the share right is a whole ten per cent from 0 to 100. No value means no result.
+Status percentFits(const QVariant& typed) {
+    const QString text = typed.toString().trimmed();
+    if (text.isEmpty())
+        return Status::success();
+    const std::optional<double> percent = kvz::typedNumber(text);
+    if (percent && *percent >= 0 && *percent <= 100 && std::fmod(*percent, 10) == 0)
+        return Status::success();
+    return Status::failure(
+        QStringLiteral("Значение «%1» не подходит для поля «%2»: нужно целое число от 0 до 100, "
+                       "кратное 10. Сохранено прежнее значение.")
+            .arg(text, kPercentField));
+}
 } // namespace
 
 ResultsModel::ResultsModel(DataControl& data, const Form& form, QObject* parent)
     : QAbstractTableModel(parent), m_data(&data), m_form(form) {
     connect(&data, &DataControl::rowLoaded, this, &ResultsModel::recordMoved);
+    m_removal.setSingleShot(true);
+    m_removal.setInterval(kRemovalDelayMs);
+    connect(&m_removal, &QTimer::timeout, this, &ResultsModel::removeDeletedLines);
 }
 
 void ResultsModel::setReadOnly(bool readOnly) {
@@ -44,12 +62,12 @@ void ResultsModel::recordSourceOpened(Recordset& rs) {
     }
     m_reader.emplace(rs.table(), m_columns);
     m_keys.clear();
-    m_values.clear();
-    m_atEnd = false;
-    m_keyBatch = kFirstKeyBatch;
+    m_rows.clear();
+    m_deleted.clear();
+    m_removal.stop();
     m_currentLine = -1;
     endResetModel();
-    fetchMore({});
+    appendKeys();
 }
 
 void ResultsModel::recordMoved() {
@@ -59,62 +77,87 @@ void ResultsModel::recordMoved() {
     if (!m_reader)
         recordSourceOpened(*rs);
     const int previous = m_currentLine;
+    if (previous >= 0) {
+        makeRoomFor(1);
+        m_rows.insert(m_keys[previous], m_currentValues); // as just written
+    }
     const std::optional<qint64> key = rs->Bookmark();
     m_currentLine = key ? lineFetchingUpTo(*key) : -1;
-    if (previous >= 0) {
-        m_values[previous].clear(); // it may have been written just now: read it again
+    keepCurrentValues();
+    if (previous >= 0)
         lineChanged(previous);
-    }
     if (m_currentLine >= 0 && m_currentLine != previous)
         lineChanged(m_currentLine);
     emit currentLineChanged(m_currentLine);
+}
+
+void ResultsModel::keepCurrentValues() {
+    const Recordset* rs = recordset();
+    m_currentValues.resize(m_columns.size());
+    for (int column = 0; column < m_columns.size(); ++column)
+        m_currentValues[column] = rs ? rs->value(column) : QVariant();
 }
 
 void ResultsModel::rowDeleted(qint64 key) {
     const int line = lineOf(key);
     if (line < 0)
         return;
-    beginRemoveRows({}, line, line);
-    m_keys.remove(line);
-    m_values.remove(line);
-    if (m_currentLine == line)
+    if (m_currentLine == line) {
+        makeRoomFor(1);
+        m_rows.insert(key, m_currentValues); // its look until its line goes
         m_currentLine = -1;
-    else if (m_currentLine > line)
-        --m_currentLine;
-    endRemoveRows();
+    }
+    m_deleted.append(key);
+    emit recordSelectorChanged(line);
+    if (!m_removal.isActive())
+        m_removal.start();
+}
+
+void ResultsModel::removeDeletedLines() {
+    for (const qint64 key : std::as_const(m_deleted)) {
+        const int line = lineOf(key);
+        if (line < 0)
+            continue;
+        m_rows.remove(key);
+        // The view then makes a neighbouring line current, which must not move the cursor: the
+        // cursor, if it still stood on this line, has no current row.
+        beginRemoveRows({}, line, line);
+        m_keys.remove(line);
+        if (m_currentLine > line)
+            --m_currentLine;
+        endRemoveRows();
+    }
+    m_deleted.clear();
 }
 
 void ResultsModel::currentValueChanged(int field) {
     if (m_currentLine < 0)
         return;
+    if (Recordset* rs = recordset(); rs && field < m_currentValues.size())
+        m_currentValues[field] = rs->value(field);
     emit dataChanged(index(m_currentLine, field), index(m_currentLine, field));
-    emit headerDataChanged(Qt::Vertical, m_currentLine, m_currentLine);
+    emit recordSelectorChanged(m_currentLine);
 }
 
 void ResultsModel::lineChanged(int line) {
     emit dataChanged(index(line, 0), index(line, columnCount() - 1));
-    emit headerDataChanged(Qt::Vertical, line, line);
+    emit recordSelectorChanged(line);
 }
 
-int ResultsModel::appendKeys(int limit, std::optional<qint64> upTo) {
+void ResultsModel::appendKeys(std::optional<qint64> upTo) {
     Recordset* rs = recordset();
     if (!rs || !m_reader)
-        return 0;
+        return;
     const qint64 after = m_keys.isEmpty() ? std::numeric_limits<qint64>::min() : m_keys.last();
     QVector<qint64> keys;
-    const Status status = m_reader->keysAfter(rs->database(), after, limit, keys, upTo);
-    if (!status.ok()) {
-        m_atEnd = true;
-        reportReadFailure(status);
-        return 0;
-    }
-    if (!keys.isEmpty()) {
-        beginInsertRows({}, m_keys.size(), m_keys.size() + keys.size() - 1);
-        m_keys += keys;
-        m_values.resize(m_keys.size());
-        endInsertRows();
-    }
-    return keys.size();
+    const Status status = m_reader->keysAfter(rs->database(), after, -1, keys, upTo);
+    if (!status.ok())
+        return reportReadFailure(status);
+    if (keys.isEmpty())
+        return;
+    beginInsertRows({}, m_keys.size(), m_keys.size() + keys.size() - 1);
+    m_keys += keys;
+    endInsertRows();
 }
 
 int ResultsModel::lineOf(qint64 key) const {
@@ -123,31 +166,38 @@ int ResultsModel::lineOf(qint64 key) const {
 }
 
 int ResultsModel::lineFetchingUpTo(qint64 key) {
-    if (m_keys.isEmpty() || key > m_keys.last()) {
-        // The cursor went beyond the lines fetched so far (its last row, say, or a row written
-        // by another window since): fetch every key up to it, and more may follow.
-        appendKeys(-1, key);
-        m_atEnd = false;
-    }
+    if (m_keys.isEmpty() || key > m_keys.last())
+        appendKeys(key); // a row written by another window since the source opened
     return lineOf(key);
 }
 
 bool ResultsModel::makeCurrent(int line) {
     Recordset* rs = recordset();
-    if (!rs || line < 0 || line >= m_keys.size())
+    if (!rs || line < 0 || line >= m_keys.size() || m_deleted.contains(m_keys[line]))
         return false;
     if (rs->Bookmark() == m_keys[line])
         return true;
     return m_data->setBookmark(m_keys[line]);
 }
 
-const QVector<QVariant>& ResultsModel::rowValues(int line) const {
-    if (m_values[line].isEmpty())
+QVector<QVariant> ResultsModel::rowValues(int line) const {
+    auto found = m_rows.constFind(m_keys[line]);
+    if (found == m_rows.cend()) {
         readPageOf(line);
-    return m_values[line];
+        found = m_rows.constFind(m_keys[line]);
+    }
+    return found != m_rows.cend() ? *found : QVector<QVariant>();
+}
+
+// Rows kept for painting are bounded; when full all go, and the next screenful is read again:
+// cheaper than tracking their use.
+void ResultsModel::makeRoomFor(int rows) const {
+    if (m_rows.size() + rows > kKeptRows)
+        m_rows.clear();
 }
 
 void ResultsModel::readPageOf(int line) const {
+    makeRoomFor(kPage);
     const int first = line - line % kPage;
     const int last = std::min<int>(first + kPage, m_keys.size()) - 1;
     QVector<TableRows::Row> rows;
@@ -164,7 +214,7 @@ void ResultsModel::readPageOf(int line) const {
         while (r < rows.size() && rows[r].key < m_keys[i])
             ++r;
         const bool found = r < rows.size() && rows[r].key == m_keys[i];
-        m_values[i] = found ? rows[r].values : QVector<QVariant>(m_columns.size());
+        m_rows.insert(m_keys[i], found ? rows[r].values : QVector<QVariant>(m_columns.size()));
     }
 }
 
@@ -241,22 +291,13 @@ Qt::ItemFlags ResultsModel::flags(const QModelIndex& index) const {
 bool ResultsModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable) || !makeCurrent(index.row()))
         return false;
-    const Status status = recordset()->setValue(index.column(), value);
+    Status status =
+        m_columns[index.column()] == kPercentField ? percentFits(value) : Status::success();
+    if (status.ok())
+        status = recordset()->setValue(index.column(), value);
     if (!status.ok()) {
         m_form.report(status, kRefusedTitle);
         return false;
     }
     return true;
-}
-
-bool ResultsModel::canFetchMore(const QModelIndex& parent) const {
-    return !parent.isValid() && !m_atEnd && m_reader && recordset();
-}
-
-void ResultsModel::fetchMore(const QModelIndex& parent) {
-    if (!canFetchMore(parent))
-        return;
-    if (appendKeys(m_keyBatch) < m_keyBatch)
-        m_atEnd = true;
-    m_keyBatch = std::min(2 * m_keyBatch, kLargestKeyBatch);
 }

@@ -3,8 +3,10 @@
 #include "TableRows.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QPointer>
 #include <QStringList>
+#include <QTimer>
 #include <QVector>
 #include <optional>
 
@@ -14,11 +16,14 @@ class Recordset;
 struct Status;
 
 // The rows of a record source's table for a grid: one column per field in field order, headed
-// by the field's name, one line per row in natural order, fetched in batches as the grid
-// scrolls, so that a large table opens at once. The record source's current row is shown from
-// its cursor, pending edit included; an edited cell becomes a pending edit of that row, written
-// by the record source's own rule (on its next move or when its window unloads). Rows are never
-// added or deleted here; a row deleted through the cursor leaves the grid.
+// by the field's name, one line per row in natural order. Every row's key is read when the
+// source opens, so a move of its cursor never adds lines to the grid (only rows written since by
+// another window); values are read a page at a time as the grid paints, and only a bounded
+// number of rows is kept. The record source's current row is shown from its cursor, pending
+// edit included; an edited cell becomes a pending edit of that row, written by the record
+// source's own rule (on its next move or when its window unloads). Rows are never added or
+// deleted here; a row deleted through the cursor leaves the grid a moment later, together with
+// the others deleted meanwhile: each removal makes the view lay out and paint every line again.
 class ResultsModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -40,12 +45,13 @@ public:
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
-    bool canFetchMore(const QModelIndex& parent) const override;
-    void fetchMore(const QModelIndex& parent) override;
 
 signals:
     // The record source's current row is now on this line (-1: none).
     void currentLineChanged(int line);
+    // The record selector of this line changed: the current row's marker came or went, or its
+    // pending edit did. A header-data change would make the view lay out every line again.
+    void recordSelectorChanged(int line);
 
 private:
     Recordset* recordset() const;
@@ -54,12 +60,15 @@ private:
     void recordSourceOpened(Recordset& rs);
     void recordMoved();
     void rowDeleted(qint64 key);
+    void removeDeletedLines();
     void currentValueChanged(int field);
-    int appendKeys(int limit, std::optional<qint64> upTo = std::nullopt);
+    void appendKeys(std::optional<qint64> upTo = std::nullopt);
     int lineOf(qint64 key) const;
     int lineFetchingUpTo(qint64 key);
-    const QVector<QVariant>& rowValues(int line) const;
+    void keepCurrentValues();
+    QVector<QVariant> rowValues(int line) const;
     void readPageOf(int line) const;
+    void makeRoomFor(int rows) const;
     void reportReadFailure(const Status& status) const;
     void lineChanged(int line);
 
@@ -69,9 +78,12 @@ private:
     QStringList m_columns;
     QVector<bool> m_editable; // per column: the database fills the counter
     QVector<qint64> m_keys;
-    mutable QVector<QVector<QVariant>> m_values; // per line; empty until read
-    bool m_atEnd = true;
-    int m_keyBatch = 0;
+    // The current row's values as shown: when the cursor leaves the row they are what was just
+    // written, and painting that line again needs no read.
+    QVector<QVariant> m_currentValues;
+    mutable QHash<qint64, QVector<QVariant>> m_rows; // by key; read for painting, bounded
+    QVector<qint64> m_deleted;                       // rows deleted whose lines are still shown
+    QTimer m_removal;
     bool m_readOnly = false;
     int m_currentLine = -1;
     mutable bool m_readFailureReported = false;
