@@ -6,6 +6,7 @@
 #include "FormTimer.h"
 #include "Forms.h"
 #include "Numbers.h"
+#include "PendingDeletion.h"
 #include "ResultsGrid.h"
 #include "ResultsModel.h"
 #include "ui_frmVeiv.h"
@@ -15,8 +16,10 @@
 namespace {
 
 const QString kEditor = QStringLiteral("frmEdit");
+const QString kTable = QStringLiteral("Rezultat");
 const QString kNameField = QStringLiteral("Фамилия, Имя, Отчество");
 const QString kPercentField = QStringLiteral("Результат выполнения");
+const QString kDeletionTitle = QStringLiteral("Удаление записей");
 
 // Where the two layouts differ, in twips: the window's Width and Height, and the Left and Top
 // of cmdOk, Command1, Command2, cmdIzm and cmdVernut.
@@ -99,7 +102,7 @@ void frmVeiv::createControls(FormWidget& widget) {
 }
 
 void frmVeiv::bindControls() {
-    Data1 = addData(QStringLiteral("Data1"), QStringLiteral("Rezultat"));
+    Data1 = addData(QStringLiteral("Data1"), kTable);
     Data1->bind(m_ui->Label2, kNameField);
     Data1->bind(m_ui->txtName, kNameField);
     Data1->bind(m_ui->lblRes, kPercentField);
@@ -125,6 +128,15 @@ void frmVeiv::Form_Load() {
     Timer3->setEnabled(false);
     applyTeacherPowers();
     ShowStudentView();
+    setBusy(true);
+}
+
+// Over the window while either loop walks the rows.
+void frmVeiv::setBusy(bool busy) {
+    if (busy)
+        widget()->setCursor(Qt::BusyCursor);
+    else
+        widget()->unsetCursor();
 }
 
 void frmVeiv::Form_Unload(int& cancel) {
@@ -144,6 +156,33 @@ void frmVeiv::Timer1_Timer() {
     m_walkPlace = Data1->Bookmark();
     Timer1->setEnabled(false);
     ShowAnswers();
+    if (m_teacherPowers)
+        tellOfUnfinishedDeletion();
+}
+
+// A delete-all cut short (the program ended, or this window was closed) leaves results behind
+// that the teacher believes gone: the teacher's next opening says so, once.
+void frmVeiv::tellOfUnfinishedDeletion() {
+    const Recordset* rs = Data1->recordset();
+    if (!rs)
+        return;
+    const PendingDeletion note(rs->database(), kTable);
+    bool remain = false;
+    if (!Data1->check(note.rowsRemain(firstCode, remain)))
+        return;
+    note.end();
+    if (remain && !currentRowBlank())
+        platform().MsgBox(QStringLiteral("Удаление всех записей не было закончено: в базе данных "
+                                         "остались результаты участников теста. Чтобы удалить "
+                                         "их, откройте «Обзор» и нажмите «Удалить все»."),
+                          vbOKOnly + vbExclamation, kDeletionTitle);
+}
+
+// As delete-all leaves the row it keeps: no name, no answer right.
+bool frmVeiv::currentRowBlank() const {
+    return m_ui->txtName->text().isEmpty() &&
+           std::all_of(chOt.begin(), chOt.end(),
+                       [](QCheckBox* answer) { return Value(answer) == 0; });
 }
 
 void frmVeiv::ShowAnswers() {
@@ -263,9 +302,7 @@ void frmVeiv::Timer2_Timer() {
         report(Status::failure(QStringLiteral("Сумма процентов всех участников не помещается в "
                                               "целое число: статистика не подсчитана.")),
                QStringLiteral("Статистика"));
-        if (isLoaded())
-            stopWalk();
-        return;
+        return stopWalk();
     }
     ++participantCount;
     resultSum = *sum;
@@ -273,7 +310,8 @@ void frmVeiv::Timer2_Timer() {
         return stopWalk();
     if (Data1->eof()) {
         Data1->MoveFirst();
-        ShowStatistics();
+        if (isLoaded()) // a failure shown meanwhile may have been followed by closing
+            ShowStatistics();
         return stopWalk();
     }
     m_walkPlace = Data1->Bookmark();
@@ -286,9 +324,14 @@ bool frmVeiv::returnToWalkPlace() {
     return Data1->setBookmark(*m_walkPlace);
 }
 
+// Also after a failure shown in a message box, during which the window may have been closed: its
+// unloading stopped every timer then.
 void frmVeiv::stopWalk() {
+    if (!isLoaded())
+        return;
     Timer2->setEnabled(false);
     m_walkPlace.reset();
+    setBusy(Timer3->Enabled());
 }
 
 void frmVeiv::ShowStatistics() {
@@ -307,35 +350,66 @@ void frmVeiv::cmdDelete_Click() {
         QStringLiteral("Внимание! Вы пытаетесь удалить всю информацию по участникам теста! Вы "
                        "действительно хотите удалить все записи?"),
         vbOKCancel + vbQuestion, QStringLiteral("Предупреждение"));
-    if (answer == vbOK && isLoaded())
-        Timer3->setEnabled(true);
+    if (answer != vbOK || !isLoaded())
+        return;
+    stopWalk(); // both move the one cursor, and its figures are about to be stale
+    m_deletionNoted = false;
+    Timer3->setEnabled(true);
+    setBusy(true);
 }
 
 // One step of delete-all: the last row goes, until the first row is the last; that one is
 // blanked instead.
 void frmVeiv::Timer3_Timer() {
-    if (Timer2->Enabled())
-        return; // waits for the statistics walk: both move the one cursor
-    if (!Data1->MoveLast()) {
-        Timer3->setEnabled(false);
-        return;
-    }
+    if (Timer1->Enabled())
+        return; // the first row, which is kept, is not noted yet
+    if (!Data1->MoveLast())
+        return stopDeletion();
+    if (Data1->eof())
+        return deletionDone(); // no row at all: nothing to delete, nothing to blank
     if (currentCode() != firstCode) {
-        if (!Data1->Delete())
-            Timer3->setEnabled(false);
+        noteDeletion();
+        if (!isLoaded() || !Data1->Delete())
+            stopDeletion();
         return;
     }
-    BlankFirstRecord();
-    platform().MsgBox(QStringLiteral("Все записи успешно удалены!"), vbOKOnly + vbExclamation,
-                      QStringLiteral("Удаление записей"));
-    if (isLoaded()) // the window may have been closed while the message was open
-        Timer3->setEnabled(false);
+    if (!BlankFirstRecord())
+        return stopDeletion(); // the failure is shown; all is not deleted
+    deletionDone();
 }
 
-void frmVeiv::BlankFirstRecord() {
-    Data1->Edit();
+// Before the first row goes: should the deletion be cut short, the next opening can say so.
+void frmVeiv::noteDeletion() {
+    if (m_deletionNoted)
+        return;
+    m_deletionNoted = true;
+    const Status status =
+        PendingDeletion(Data1->recordset()->database(), kTable).begin(currentCode());
+    if (!status.ok())
+        report(status, kDeletionTitle);
+}
+
+void frmVeiv::deletionDone() {
+    if (const Recordset* rs = Data1->recordset())
+        PendingDeletion(rs->database(), kTable).end();
+    setBusy(false);
+    platform().MsgBox(QStringLiteral("Все записи успешно удалены!"), vbOKOnly + vbExclamation,
+                      kDeletionTitle);
+    stopDeletion();
+}
+
+void frmVeiv::stopDeletion() {
+    if (!isLoaded())
+        return;
+    Timer3->setEnabled(false);
+    setBusy(Timer2->Enabled());
+}
+
+bool frmVeiv::BlankFirstRecord() {
+    if (!Data1->Edit())
+        return false;
     for (QCheckBox* answer : chOt)
         setValue(answer, 0);
     m_ui->txtName->setText(QString());
-    Data1->Update();
+    return Data1->Update();
 }

@@ -59,7 +59,7 @@ private:
     void ShowStudentView();
     void ShowOverview();
     void ShowStatistics();
-    void BlankFirstRecord();
+    bool BlankFirstRecord();
 
     void bindControls();
     void applyLayout(bool overview);
@@ -69,6 +69,12 @@ private:
     std::int32_t currentCode() const;
     bool returnToWalkPlace();
     void stopWalk();
+    void setBusy(bool busy);
+    void noteDeletion();
+    void deletionDone();
+    void stopDeletion();
+    void tellOfUnfinishedDeletion();
+    bool currentRowBlank() const;
 
     std::unique_ptr<Ui::frmVeiv> m_ui;
     DataControl* Data1 = nullptr;
@@ -85,5 +91,6 @@ private:
     // Where the statistics walk stands: it goes on from there whatever the teacher picks
     // meanwhile, so every row is counted once.
     std::optional<qint64> m_walkPlace;
+    bool m_deletionNoted = false;
     bool m_teacherPowers = false;
 };

@@ -5,6 +5,7 @@
 #include "ui_frmStart.h"
 #include "ui_frmVeiv.h"
 
+#include <QFile>
 #include <QProgressBar>
 
 using namespace browser;
@@ -37,7 +38,13 @@ private slots:
     void deleteAllKeepsOnlyTheBlankedFirstRow_data();
     void deleteAllKeepsOnlyTheBlankedFirstRow();
     void deleteAllCancelledChangesNothing();
-    void deleteAllWaitsForTheWalk();
+    void deleteAllStopsTheWalkAndStartsAtOnce();
+    void loopsShowTheBusyCursor_data();
+    void loopsShowTheBusyCursor();
+    void deleteAllGivesOneMessage_data();
+    void deleteAllGivesOneMessage();
+    void unfinishedDeletionIsToldOnce_data();
+    void unfinishedDeletionIsToldOnce();
     void completionMessageClosesBeforeTheTimerStops();
 
     void singleRowButtonsDisableThemselves();
@@ -45,6 +52,8 @@ private slots:
     void answersShowVerdictsAndColours();
     void layouts_data();
     void layouts();
+    void tabLeavesTheGrid_data();
+    void tabLeavesTheGrid();
     void reopeningStartsOnTheFirstRow();
 
     void fromTheStartWindowNothingChanges();
@@ -175,20 +184,154 @@ void tst_frmVeiv::deleteAllCancelledChangesNothing() {
     QCOMPARE(b.platform.messages.size(), 1);
 }
 
-void tst_frmVeiv::deleteAllWaitsForTheWalk() {
+void tst_frmVeiv::deleteAllStopsTheWalkAndStartsAtOnce() {
     Browser b(percentages({"60", "70", "70", "100"}));
     b.open(true);
     b.timer("Timer2").fire();
     b.ui().cmdIzm->click();
     b.ui().cmdDelete->click();
-    for (int tick = 0; tick < 3; ++tick)
-        b.timer("Timer3").fire();
-    QCOMPARE(b.codes().size(), 4);
-    b.finishWalk();
-    QCOMPARE(b.ui().lblVsego->text(), QStringLiteral("Всего в тесте приняло участие 4 учащихся"));
-    QCOMPARE(b.ui().lblTest->text(), QStringLiteral("В среднем тест участниками выполнен на 75%"));
-    QCOMPARE(b.finishDeletion(), 4);
+    QVERIFY(!b.timer("Timer2").Enabled());
+    b.timer("Timer3").fire();
+    QCOMPARE(b.codes().size(), 3);
+    QCOMPARE(b.finishDeletion(), 3);
     QCOMPARE(b.codes().size(), 1);
+    // The walk's figures, about to be stale, are never shown.
+    QCOMPARE(b.ui().lblVsego->text(), QStringLiteral("Всего в тесте приняло участие"));
+}
+
+void tst_frmVeiv::loopsShowTheBusyCursor_data() {
+    QTest::addColumn<bool>("deleteAll");
+    QTest::newRow("statistics walk") << false;
+    QTest::newRow("delete-all") << true;
+}
+
+void tst_frmVeiv::loopsShowTheBusyCursor() {
+    QFETCH(bool, deleteAll);
+    Browser b(rows(3));
+    b.open(true);
+    const QWidget& window = *b.window().widget();
+    auto busy = [&] {
+        return window.testAttribute(Qt::WA_SetCursor) && window.cursor().shape() == Qt::BusyCursor;
+    };
+    QVERIFY(busy());
+    const QString captions = b.ui().lblVsego->text() + b.ui().lblTest->text();
+    if (deleteAll) {
+        b.ui().cmdIzm->click();
+        b.ui().cmdDelete->click();
+        QVERIFY(busy());
+        bool busyUnderTheMessage = true;
+        b.platform.whileMsgBoxOpen = [&](const ScriptedPlatform::Message&) {
+            busyUnderTheMessage = busy();
+        };
+        b.finishDeletion();
+        QVERIFY(!busyUnderTheMessage); // the work is done once it says so
+    } else {
+        b.timer("Timer2").fire();
+        QCOMPARE(b.ui().lblVsego->text() + b.ui().lblTest->text(), captions);
+        b.finishWalk();
+    }
+    QVERIFY(!busy());
+}
+
+void tst_frmVeiv::deleteAllGivesOneMessage_data() {
+    QTest::addColumn<QStringList>("results");
+    QTest::addColumn<QString>("extraSql");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("rowsLeft");
+    QTest::newRow("no row at all: nothing to delete")
+        << QStringList{} << QString() << "Удаление записей" << kDone << 0;
+    QTest::newRow("the kept row cannot be blanked: no success")
+        << rows(3)
+        << "CREATE TRIGGER keep BEFORE UPDATE ON Rezultat BEGIN SELECT RAISE(ABORT, 'нет'); END;"
+        << "Ошибка базы данных"
+        << "не подходит" << 1;
+}
+
+void tst_frmVeiv::deleteAllGivesOneMessage() {
+    QFETCH(QStringList, results);
+    QFETCH(QString, extraSql);
+    QFETCH(QString, title);
+    QFETCH(QString, message);
+    QFETCH(int, rowsLeft);
+    Browser b(results);
+    if (!extraSql.isEmpty())
+        b.db.column(extraSql); // one statement, semicolons inside
+    b.open(true);
+    b.finishWalk();
+    b.ui().cmdIzm->click();
+    const qsizetype before = b.platform.messages.size();
+    b.ui().cmdDelete->click();
+    b.finishDeletion();
+    QCOMPARE(b.platform.messages.size(), before + 2); // the confirmation, then one outcome
+    QCOMPARE(b.platform.messages.last().title, title);
+    QVERIFY2(b.platform.messages.last().text.contains(message),
+             qPrintable(b.platform.messages.last().text));
+    QCOMPARE(b.codes().size(), rowsLeft);
+    QVERIFY(!b.timer("Timer3").Enabled());
+}
+
+void tst_frmVeiv::unfinishedDeletionIsToldOnce_data() {
+    QTest::addColumn<int>("steps");           // of delete-all before the window closes; -1: none
+    QTest::addColumn<bool>("teacherReopens"); // or the start window's way, without powers
+    QTest::addColumn<QString>("afterwards");  // SQL run before reopening
+    QTest::addColumn<int>("notices");         // over two openings
+    QTest::newRow("closed half-way") << 2 << true << QString() << 1;
+    QTest::newRow("finished") << 5 << true << QString() << 0;
+    QTest::newRow("never started, results in the table") << -1 << true << QString() << 0;
+    QTest::newRow("only the kept row left, not blanked") << 4 << true << QString() << 0;
+    QTest::newRow("not told without the password, kept for the teacher")
+        << 2 << false << QString() << 1;
+    // Only rows the deletion had to delete count: not results of later tests.
+    QTest::newRow("finished, note left, new results")
+        << 5 << true
+        << QStringLiteral("INSERT INTO Rezultat (\"Фамилия, Имя, Отчество\") "
+                          "VALUES ('Новый');")
+        << 0;
+}
+
+void tst_frmVeiv::unfinishedDeletionIsToldOnce() {
+    QFETCH(int, steps);
+    QFETCH(bool, teacherReopens);
+    QFETCH(QString, afterwards);
+    QFETCH(int, notices);
+    Browser b(rows(5));
+    const QString note = b.db.path() + QStringLiteral("-deleting");
+    b.open(true);
+    b.finishWalk();
+    if (steps >= 0) {
+        b.ui().cmdIzm->click();
+        b.ui().cmdDelete->click();
+        for (int step = 0; step < steps; ++step)
+            b.timer("Timer3").fire();
+    }
+    const QByteArray noteLeft = [&] {
+        QFile file(note);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    b.ui().cmdOk->click();
+    if (!afterwards.isEmpty()) {
+        QFile file(note); // as if its removal had failed
+        QVERIFY(file.open(QIODevice::WriteOnly) &&
+                file.write(noteLeft.isEmpty() ? "5\n" : noteLeft));
+        file.close();
+        b.db.exec(afterwards);
+    }
+    const qsizetype before = b.platform.messages.size();
+    b.open(teacherReopens);
+    b.ui().cmdOk->click();
+    b.open(true);
+    b.ui().cmdOk->click();
+    int told = 0;
+    for (qsizetype m = before; m < b.platform.messages.size(); ++m) {
+        const ScriptedPlatform::Message& message = b.platform.messages[m];
+        QVERIFY2(message.text.contains(QStringLiteral("не было закончено")),
+                 qPrintable(message.text));
+        QCOMPARE(message.style, 48);
+        ++told;
+    }
+    QCOMPARE(told, notices);
+    QVERIFY(!QFile::exists(note));
 }
 
 void tst_frmVeiv::completionMessageClosesBeforeTheTimerStops() {
@@ -318,6 +461,33 @@ void tst_frmVeiv::layouts() {
     QCOMPARE(b.currentCode(), code);
     if (overview)
         QCOMPARE(ui.DBGrid1->size(), QSize(628, 374));
+}
+
+void tst_frmVeiv::tabLeavesTheGrid_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("focused");
+    QTest::addColumn<int>("column"); // of the grid's current cell afterwards
+    QTest::newRow("Tab: the next control") << int(Qt::Key_Tab) << "cmdDelete" << 1;
+    QTest::newRow("Shift+Tab: the previous one") << int(Qt::Key_Backtab) << "cmdVernut" << 1;
+    QTest::newRow("arrow: the next cell") << int(Qt::Key_Right) << "DBGrid1" << 2;
+}
+
+void tst_frmVeiv::tabLeavesTheGrid() {
+    QFETCH(int, key);
+    QFETCH(QString, focused);
+    QFETCH(int, column);
+    Browser b(rows(3));
+    b.open(true);
+    b.finishWalk();
+    b.ui().cmdIzm->click();
+    QWidget& window = *b.window().widget();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    b.grid().setFocus(Qt::TabFocusReason);
+    b.grid().setCurrentIndex(b.model().index(0, 1));
+    QTest::keyClick(&b.grid(), Qt::Key(key));
+    QCOMPARE(window.focusWidget()->objectName(), focused);
+    QCOMPARE(b.grid().currentIndex().column(), column);
 }
 
 void tst_frmVeiv::reopeningStartsOnTheFirstRow() {
