@@ -5,7 +5,9 @@
 #include "Numbers.h"
 #include "Recordset.h"
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 namespace {
@@ -113,18 +115,26 @@ void ResultsModel::rowDeleted(qint64 key) {
         m_removal.start();
 }
 
+// Adjacent lines go in one removal: each costs the view a pass over all its lines.
 void ResultsModel::removeDeletedLines() {
+    QVector<int> lines;
     for (const qint64 key : std::as_const(m_deleted)) {
-        const int line = lineOf(key);
-        if (line < 0)
-            continue;
+        if (const int line = lineOf(key); line >= 0)
+            lines << line;
         m_rows.remove(key);
+    }
+    std::sort(lines.begin(), lines.end(), std::greater<>());
+    for (qsizetype i = 0; i < lines.size();) {
+        const int last = lines[i];
+        int first = last;
+        while (++i < lines.size() && lines[i] == first - 1)
+            first = lines[i];
         // The view then makes a neighbouring line current, which must not move the cursor: the
-        // cursor, if it still stood on this line, has no current row.
-        beginRemoveRows({}, line, line);
-        m_keys.remove(line);
-        if (m_currentLine > line)
-            --m_currentLine;
+        // cursor, if it still stood on one of these lines, has no current row.
+        beginRemoveRows({}, first, last);
+        m_keys.remove(first, last - first + 1);
+        if (m_currentLine > last)
+            m_currentLine -= last - first + 1;
         endRemoveRows();
     }
     m_deleted.clear();

@@ -39,6 +39,7 @@ private slots:
     void columnsAreTheFieldsInOrder();
     void opensWithALinePerRow();
     void movesAddNoLines();
+    void deletedRowsLeaveTheirLines();
     void aStepRepaintsOnlyWhatItChanges_data();
     void aStepRepaintsOnlyWhatItChanges();
     void currentLineFollowsTheRecordSource();
@@ -264,6 +265,26 @@ void tst_ResultsGrid::movesAddNoLines() {
     b.data().MoveLast();
     QCOMPARE(added.size(), 0);
     QCOMPARE(b.model().currentLine(), 2999);
+}
+
+void tst_ResultsGrid::deletedRowsLeaveTheirLines() {
+    Browser b(rows(10));
+    b.open(true);
+    b.finishWalk();
+    QAbstractItemModelTester tester(&b.model(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+    for (int line : {2, 6, 5, 7, 9}) {
+        QVERIFY(b.model().makeCurrent(line));
+        QVERIFY(b.data().Delete());
+    }
+    QVERIFY(!b.model().makeCurrent(6)); // going: it cannot be picked
+    QTRY_COMPARE(b.model().rowCount(), 5);
+    QStringList names;
+    for (int line = 0; line < b.model().rowCount(); ++line)
+        names << b.model().data(b.model().index(line, kNameColumn)).toString();
+    QCOMPARE(names, QStringList({"Ученик 1", "Ученик 2", "Ученик 4", "Ученик 5", "Ученик 9"}));
+    QVERIFY(b.model().makeCurrent(4));
+    QCOMPARE(b.currentCode(), b.codes()[4].toInt());
 }
 
 void tst_ResultsGrid::aStepRepaintsOnlyWhatItChanges_data() {
