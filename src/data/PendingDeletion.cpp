@@ -1,5 +1,6 @@
 #include "PendingDeletion.h"
 
+#include "FileProblem.h"
 #include "TableRows.h"
 
 #include <QDir>
@@ -14,9 +15,9 @@ Status PendingDeletion::begin(qint64 lastKey) const {
     if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray::number(lastKey) + '\n') < 0 ||
         !file.commit())
         return Status::failure(
-            QStringLiteral("Не удалось записать файл «%1»: если удаление записей прервётся, "
+            QStringLiteral("Не удалось записать файл «%1»: %2. Если удаление записей прервётся, "
                            "программа не сможет напомнить, что оно не закончено.")
-                .arg(QDir::toNativeSeparators(m_path)));
+                .arg(QDir::toNativeSeparators(m_path), fileProblem(m_path, FileUse::Write)));
     return Status::success();
 }
 

@@ -5,6 +5,7 @@
 #include "ui_frmStart.h"
 #include "ui_frmVeiv.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProgressBar>
 
@@ -45,6 +46,7 @@ private slots:
     void deleteAllGivesOneMessage();
     void unfinishedDeletionIsToldOnce_data();
     void unfinishedDeletionIsToldOnce();
+    void noteThatCannotBeWrittenIsSaid();
     void completionMessageClosesBeforeTheTimerStops();
 
     void singleRowButtonsDisableThemselves();
@@ -353,6 +355,22 @@ void tst_frmVeiv::completionMessageClosesBeforeTheTimerStops() {
     QVERIFY(enabledWhileOpen);
     QCOMPARE(messagesDuringTick, 0);
     QVERIFY(!b.timer("Timer3").Enabled());
+}
+
+void tst_frmVeiv::noteThatCannotBeWrittenIsSaid() {
+    Browser b(rows(3));
+    QVERIFY(QDir().mkdir(b.db.path() + QStringLiteral("-deleting")));
+    b.open(true);
+    b.finishWalk();
+    b.ui().cmdIzm->click();
+    const qsizetype before = b.platform.messages.size();
+    b.ui().cmdDelete->click();
+    b.finishDeletion();
+    QCOMPARE(b.platform.messages.size(), before + 3);
+    QVERIFY2(b.platform.messages[before + 1].text.contains(QStringLiteral("папка")),
+             qPrintable(b.platform.messages[before + 1].text));
+    QCOMPARE(b.platform.messages.last().text, kDone); // the deletion itself went on
+    QCOMPARE(b.codes().size(), 1);
 }
 
 void tst_frmVeiv::singleRowButtonsDisableThemselves() {
