@@ -18,6 +18,17 @@ inline void fillResults(const TestDatabase& db, int rows) {
                 .arg(rows));
 }
 
+// A temporary database holding that many rows of Rezultat.
+struct ResultsDatabase : TestDatabase {
+    explicit ResultsDatabase(int rows) { fillResults(*this, rows); }
+};
+
+// The window benchmarks draw offscreen unless another platform is asked for.
+inline void offscreenUnlessAsked() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
 inline double millisecondsOf(const std::function<void()>& work) {
     QElapsedTimer t;
     t.start();

@@ -24,11 +24,9 @@ constexpr int kRows = 100000;
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    offscreenUnlessAsked();
     QApplication app(argc, argv);
-    TestDatabase db;
-    fillResults(db, kRows);
+    const ResultsDatabase db(kRows);
     ScriptedPlatform platform;
     Forms forms(platform, db.path());
     registerBrowserForms(forms);

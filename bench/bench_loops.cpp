@@ -136,11 +136,9 @@ void deleteAll(const TestDatabase& db) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    offscreenUnlessAsked();
     QApplication app(argc, argv);
-    TestDatabase db;
-    fillResults(db, kRows);
+    const ResultsDatabase db(kRows);
     std::printf("rows %d; median (mean) of the %d ticks around each row\n", kRows, 2 * kSpread + 1);
     std::printf("%-30s %15d %15d %15d\n", "", kPositions[0], kPositions[1], kPositions[2]);
     walk(db, false);

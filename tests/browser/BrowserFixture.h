@@ -10,6 +10,7 @@
 #include "ScriptedPlatform.h"
 #include "TestDatabase.h"
 #include "frmVeiv.h"
+#include "ui_frmVeiv.h"
 
 #include <QLineEdit>
 #include <QStringList>
@@ -89,6 +90,17 @@ struct Browser {
              window().isLoaded() && deletion.Enabled(); ++ticks)
             deletion.fire();
         return ticks;
+    }
+    // Opens it for the teacher, lets the walk end and runs delete-all from the overview to its
+    // end; how many messages were shown before the confirmation.
+    qsizetype deleteAll() {
+        open(true);
+        finishWalk();
+        ui().cmdIzm->click();
+        const qsizetype before = platform.messages.size();
+        ui().cmdDelete->click();
+        finishDeletion();
+        return before;
     }
     int currentCode() const {
         return window().widget()->findChild<QLineEdit*>("txtIndex")->text().toInt();

@@ -259,12 +259,7 @@ void tst_frmVeiv::deleteAllGivesOneMessage() {
     Browser b(results);
     if (!extraSql.isEmpty())
         b.db.column(extraSql); // one statement, semicolons inside
-    b.open(true);
-    b.finishWalk();
-    b.ui().cmdIzm->click();
-    const qsizetype before = b.platform.messages.size();
-    b.ui().cmdDelete->click();
-    b.finishDeletion();
+    const qsizetype before = b.deleteAll();
     QCOMPARE(b.platform.messages.size(), before + 2); // the confirmation, then one outcome
     QCOMPARE(b.platform.messages.last().title, title);
     QVERIFY2(b.platform.messages.last().text.contains(message),
@@ -360,12 +355,7 @@ void tst_frmVeiv::completionMessageClosesBeforeTheTimerStops() {
 void tst_frmVeiv::noteThatCannotBeWrittenIsSaid() {
     Browser b(rows(3));
     QVERIFY(QDir().mkdir(b.db.path() + QStringLiteral("-deleting")));
-    b.open(true);
-    b.finishWalk();
-    b.ui().cmdIzm->click();
-    const qsizetype before = b.platform.messages.size();
-    b.ui().cmdDelete->click();
-    b.finishDeletion();
+    const qsizetype before = b.deleteAll();
     QCOMPARE(b.platform.messages.size(), before + 3);
     QVERIFY2(b.platform.messages[before + 1].text.contains(QStringLiteral("папка")),
              qPrintable(b.platform.messages[before + 1].text));
