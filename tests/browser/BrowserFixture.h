@@ -102,6 +102,11 @@ struct Browser {
         finishDeletion();
         return before;
     }
+    // The busy cursor over the window.
+    bool busy() const {
+        const QWidget& widget = *window().widget();
+        return widget.testAttribute(Qt::WA_SetCursor) && widget.cursor().shape() == Qt::BusyCursor;
+    }
     int currentCode() const {
         return window().widget()->findChild<QLineEdit*>("txtIndex")->text().toInt();
     }

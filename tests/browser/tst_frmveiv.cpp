@@ -40,13 +40,10 @@ private slots:
     void deleteAllKeepsOnlyTheBlankedFirstRow();
     void deleteAllCancelledChangesNothing();
     void deleteAllStopsTheWalkAndStartsAtOnce();
-    void loopsShowTheBusyCursor_data();
-    void loopsShowTheBusyCursor();
-    void deleteAllGivesOneMessage_data();
-    void deleteAllGivesOneMessage();
+    void deleteAllGivesOneOutcome_data();
+    void deleteAllGivesOneOutcome();
     void unfinishedDeletionIsToldOnce_data();
     void unfinishedDeletionIsToldOnce();
-    void noteThatCannotBeWrittenIsSaid();
     void completionMessageClosesBeforeTheTimerStops();
 
     void singleRowButtonsDisableThemselves();
@@ -98,7 +95,9 @@ void tst_frmVeiv::walkTakesOneTickPerRowAndEndsOnTheFirstRow() {
     Browser b(rows(7));
     b.open(true);
     const int first = b.currentCode();
+    QVERIFY(b.busy());
     QCOMPARE(b.finishWalk(), 7);
+    QVERIFY(!b.busy());
     QCOMPARE(b.currentCode(), first);
     QCOMPARE(b.model().currentLine(), 0);
 }
@@ -191,143 +190,104 @@ void tst_frmVeiv::deleteAllStopsTheWalkAndStartsAtOnce() {
     b.open(true);
     b.timer("Timer2").fire();
     b.ui().cmdIzm->click();
+    bool busyWhenDone = true;
+    b.platform.whileMsgBoxOpen = [&](const ScriptedPlatform::Message& message) {
+        if (message.text == kDone)
+            busyWhenDone = b.busy();
+    };
     b.ui().cmdDelete->click();
     QVERIFY(!b.timer("Timer2").Enabled());
+    QVERIFY(b.busy());
     b.timer("Timer3").fire();
     QCOMPARE(b.codes().size(), 3);
     QCOMPARE(b.finishDeletion(), 3);
-    QCOMPARE(b.codes().size(), 1);
+    QVERIFY(!busyWhenDone && !b.busy());
     // The walk's figures, about to be stale, are never shown.
     QCOMPARE(b.ui().lblVsego->text(), QStringLiteral("Всего в тесте приняло участие"));
 }
 
-void tst_frmVeiv::loopsShowTheBusyCursor_data() {
-    QTest::addColumn<bool>("deleteAll");
-    QTest::newRow("statistics walk") << false;
-    QTest::newRow("delete-all") << true;
-}
-
-void tst_frmVeiv::loopsShowTheBusyCursor() {
-    QFETCH(bool, deleteAll);
-    Browser b(rows(3));
-    b.open(true);
-    const QWidget& window = *b.window().widget();
-    auto busy = [&] {
-        return window.testAttribute(Qt::WA_SetCursor) && window.cursor().shape() == Qt::BusyCursor;
-    };
-    QVERIFY(busy());
-    const QString captions = b.ui().lblVsego->text() + b.ui().lblTest->text();
-    if (deleteAll) {
-        b.ui().cmdIzm->click();
-        b.ui().cmdDelete->click();
-        QVERIFY(busy());
-        bool busyUnderTheMessage = true;
-        b.platform.whileMsgBoxOpen = [&](const ScriptedPlatform::Message&) {
-            busyUnderTheMessage = busy();
-        };
-        b.finishDeletion();
-        QVERIFY(!busyUnderTheMessage); // the work is done once it says so
-    } else {
-        b.timer("Timer2").fire();
-        QCOMPARE(b.ui().lblVsego->text() + b.ui().lblTest->text(), captions);
-        b.finishWalk();
-    }
-    QVERIFY(!busy());
-}
-
-void tst_frmVeiv::deleteAllGivesOneMessage_data() {
+void tst_frmVeiv::deleteAllGivesOneOutcome_data() {
     QTest::addColumn<QStringList>("results");
-    QTest::addColumn<QString>("extraSql");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<bool>("noteIsAFolder");
+    QTest::addColumn<QStringList>("outcome"); // what the messages after the confirmation hold
     QTest::addColumn<int>("rowsLeft");
-    QTest::newRow("no row at all: nothing to delete")
-        << QStringList{} << QString() << "Удаление записей" << kDone << 0;
-    QTest::newRow("the kept row cannot be blanked: no success")
+    QTest::newRow("no row at all")
+        << QStringList{} << QString() << false << QStringList{kDone} << 0;
+    QTest::newRow("the kept row cannot be blanked")
         << rows(3)
         << "CREATE TRIGGER keep BEFORE UPDATE ON Rezultat BEGIN SELECT RAISE(ABORT, 'нет'); END;"
-        << "Ошибка базы данных"
-        << "не подходит" << 1;
+        << false << QStringList{"не подходит"} << 1;
+    QTest::newRow("the note cannot be written")
+        << rows(3) << QString() << true << QStringList{"папка", kDone} << 1;
 }
 
-void tst_frmVeiv::deleteAllGivesOneMessage() {
+void tst_frmVeiv::deleteAllGivesOneOutcome() {
     QFETCH(QStringList, results);
-    QFETCH(QString, extraSql);
-    QFETCH(QString, title);
-    QFETCH(QString, message);
+    QFETCH(QString, sql);
+    QFETCH(bool, noteIsAFolder);
+    QFETCH(QStringList, outcome);
     QFETCH(int, rowsLeft);
     Browser b(results);
-    if (!extraSql.isEmpty())
-        b.db.column(extraSql); // one statement, semicolons inside
-    const qsizetype before = b.deleteAll();
-    QCOMPARE(b.platform.messages.size(), before + 2); // the confirmation, then one outcome
-    QCOMPARE(b.platform.messages.last().title, title);
-    QVERIFY2(b.platform.messages.last().text.contains(message),
-             qPrintable(b.platform.messages.last().text));
+    if (!sql.isEmpty())
+        b.db.column(sql); // one statement, semicolons inside
+    if (noteIsAFolder)
+        QVERIFY(QDir().mkdir(b.db.path() + QStringLiteral("-deleting")));
+    const qsizetype first = b.deleteAll() + 1;
+    QCOMPARE(b.platform.messages.size(), first + outcome.size());
+    for (qsizetype i = 0; i < outcome.size(); ++i)
+        QVERIFY2(b.platform.messages[first + i].text.contains(outcome[i]),
+                 qPrintable(b.platform.messages[first + i].text));
     QCOMPARE(b.codes().size(), rowsLeft);
-    QVERIFY(!b.timer("Timer3").Enabled());
 }
 
 void tst_frmVeiv::unfinishedDeletionIsToldOnce_data() {
     QTest::addColumn<int>("steps");           // of delete-all before the window closes; -1: none
     QTest::addColumn<bool>("teacherReopens"); // or the start window's way, without powers
-    QTest::addColumn<QString>("afterwards");  // SQL run before reopening
+    QTest::addColumn<bool>("staleNote");      // its removal failed; then two tests were taken
     QTest::addColumn<int>("notices");         // over two openings
-    QTest::newRow("closed half-way") << 2 << true << QString() << 1;
-    QTest::newRow("finished") << 5 << true << QString() << 0;
-    QTest::newRow("never started, results in the table") << -1 << true << QString() << 0;
-    QTest::newRow("only the kept row left, not blanked") << 4 << true << QString() << 0;
-    QTest::newRow("not told without the password, kept for the teacher")
-        << 2 << false << QString() << 1;
-    // Only rows the deletion had to delete count: not results of later tests.
-    QTest::newRow("finished, note left, new results")
-        << 5 << true
-        << QStringLiteral("INSERT INTO Rezultat (\"Фамилия, Имя, Отчество\") "
-                          "VALUES ('Новый');")
-        << 0;
+    QTest::newRow("closed half-way") << 2 << true << false << 1;
+    QTest::newRow("finished") << 5 << true << false << 0;
+    QTest::newRow("never started") << -1 << true << false << 0;
+    QTest::newRow("only the kept row left, not blanked") << 4 << true << false << 0;
+    QTest::newRow("without the password: kept for the teacher") << 2 << false << false << 1;
+    QTest::newRow("finished, note left, new results") << 5 << true << true << 0;
 }
 
 void tst_frmVeiv::unfinishedDeletionIsToldOnce() {
     QFETCH(int, steps);
     QFETCH(bool, teacherReopens);
-    QFETCH(QString, afterwards);
+    QFETCH(bool, staleNote);
     QFETCH(int, notices);
     Browser b(rows(5));
     const QString note = b.db.path() + QStringLiteral("-deleting");
+    const QByteArray lastKey = b.codes().last().toByteArray();
     b.open(true);
-    b.finishWalk();
     if (steps >= 0) {
         b.ui().cmdIzm->click();
         b.ui().cmdDelete->click();
         for (int step = 0; step < steps; ++step)
             b.timer("Timer3").fire();
     }
-    const QByteArray noteLeft = [&] {
-        QFile file(note);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }();
     b.ui().cmdOk->click();
-    if (!afterwards.isEmpty()) {
-        QFile file(note); // as if its removal had failed
-        QVERIFY(file.open(QIODevice::WriteOnly) &&
-                file.write(noteLeft.isEmpty() ? "5\n" : noteLeft));
-        file.close();
-        b.db.exec(afterwards);
+    if (staleNote) {
+        QFile file(note);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(lastKey) > 0);
+        b.db.exec(
+            QStringLiteral("UPDATE Rezultat SET \"%1\" = 'Первый'; INSERT INTO Rezultat (\"%1\") "
+                           "VALUES ('Второй')")
+                .arg(kName));
     }
     const qsizetype before = b.platform.messages.size();
-    b.open(teacherReopens);
-    b.ui().cmdOk->click();
-    b.open(true);
-    b.ui().cmdOk->click();
-    int told = 0;
-    for (qsizetype m = before; m < b.platform.messages.size(); ++m) {
-        const ScriptedPlatform::Message& message = b.platform.messages[m];
-        QVERIFY2(message.text.contains(QStringLiteral("не было закончено")),
-                 qPrintable(message.text));
-        QCOMPARE(message.style, 48);
-        ++told;
+    for (bool teacher : {teacherReopens, true}) {
+        b.open(teacher);
+        b.ui().cmdOk->click();
     }
+    const auto told = std::count_if(
+        b.platform.messages.cbegin() + before, b.platform.messages.cend(),
+        [](const ScriptedPlatform::Message& m) { return m.text.contains("не было закончено"); });
     QCOMPARE(told, notices);
+    QCOMPARE(b.platform.messages.size() - before, notices);
     QVERIFY(!QFile::exists(note));
 }
 
@@ -350,17 +310,6 @@ void tst_frmVeiv::completionMessageClosesBeforeTheTimerStops() {
     QVERIFY(enabledWhileOpen);
     QCOMPARE(messagesDuringTick, 0);
     QVERIFY(!b.timer("Timer3").Enabled());
-}
-
-void tst_frmVeiv::noteThatCannotBeWrittenIsSaid() {
-    Browser b(rows(3));
-    QVERIFY(QDir().mkdir(b.db.path() + QStringLiteral("-deleting")));
-    const qsizetype before = b.deleteAll();
-    QCOMPARE(b.platform.messages.size(), before + 3);
-    QVERIFY2(b.platform.messages[before + 1].text.contains(QStringLiteral("папка")),
-             qPrintable(b.platform.messages[before + 1].text));
-    QCOMPARE(b.platform.messages.last().text, kDone); // the deletion itself went on
-    QCOMPARE(b.codes().size(), 1);
 }
 
 void tst_frmVeiv::singleRowButtonsDisableThemselves() {
