@@ -4,6 +4,7 @@
 #include "ui_frmVeiv.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QApplication>
 #include <QPaintEvent>
 #include <QSignalSpy>
@@ -25,6 +26,13 @@ struct PaintedArea : QObject {
         return false;
     }
 };
+// Focus announcements a screen reader would receive about the widget named DBGrid1.
+int gridFocusEvents = 0;
+void countGridFocus(QAccessibleEvent* event) {
+    if (event->type() == QAccessible::Focus && event->object() &&
+        event->object()->objectName() == QLatin1String("DBGrid1"))
+        ++gridFocusEvents;
+}
 constexpr int kNameColumn = 1;
 constexpr int kFirstFlagColumn = 2;
 constexpr int kPercentColumn = 12;
@@ -43,6 +51,8 @@ private slots:
     void aStepRepaintsOnlyWhatItChanges_data();
     void aStepRepaintsOnlyWhatItChanges();
     void currentLineFollowsTheRecordSource();
+    void focusIsAnnouncedOnlyFromTheFocusedGrid_data();
+    void focusIsAnnouncedOnlyFromTheFocusedGrid();
     void pickingALineMakesItsRowCurrent();
     void editsAreWrittenByTheRecordSourceRule_data();
     void editsAreWrittenByTheRecordSourceRule();
@@ -148,6 +158,36 @@ void tst_ResultsGrid::currentLineFollowsTheRecordSource() {
     QCOMPARE(b.grid().currentIndex().row(), 2999);
     b.data().MovePrevious();
     QCOMPARE(b.grid().currentIndex().row(), 2998);
+}
+
+void tst_ResultsGrid::focusIsAnnouncedOnlyFromTheFocusedGrid_data() {
+    QTest::addColumn<bool>("overview");
+    QTest::addColumn<bool>("gridFocused");
+    QTest::newRow("hidden, student view") << false << false;
+    QTest::newRow("shown, focus on a button") << true << false;
+    QTest::newRow("shown and focused") << true << true;
+}
+
+// The loops move the current row many times a second; only the teacher's own moves in the
+// focused grid may reach a screen reader.
+void tst_ResultsGrid::focusIsAnnouncedOnlyFromTheFocusedGrid() {
+    QFETCH(bool, overview);
+    QFETCH(bool, gridFocused);
+    Browser b(rows(5));
+    b.open(true);
+    if (overview)
+        b.ui().cmdIzm->click();
+    QApplication::setActiveWindow(b.window().widget());
+    (gridFocused ? static_cast<QWidget*>(&b.grid()) : b.ui().cmdOk)->setFocus();
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        QSKIP("no accessibility bridge offscreen: checked in the screen reader's session");
+    QTRY_VERIFY_WITH_TIMEOUT(QAccessible::isActive(), 10000);
+    gridFocusEvents = 0;
+    const auto previous = QAccessible::installUpdateHandler(countGridFocus);
+    b.data().MoveNext();
+    b.data().MoveNext();
+    QAccessible::installUpdateHandler(previous);
+    QCOMPARE(gridFocusEvents > 0, gridFocused);
 }
 
 void tst_ResultsGrid::pickingALineMakesItsRowCurrent() {
