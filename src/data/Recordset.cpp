@@ -221,7 +221,9 @@ Status Recordset::Delete() {
     query.addBindValue(m_rowid);
     if (!query.exec())
         return failure(query);
-    m_db->checkpoint();
+    // No checkpoint: a deletion takes no result away that a copy of the file would need, and
+    // delete-all deletes row after row; the next store, closing or the program's end
+    // checkpoints.
     m_dirty.clear();
     m_position = Position::Deleted;
     emit rowDeleted(m_rowid);
