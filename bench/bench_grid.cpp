@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const ResultsDatabase db(kRows);
     ScriptedPlatform platform;
-    Forms forms(platform, db.path());
+    Forms forms(platform, db.store());
     registerBrowserForms(forms);
 
     const double open = millisecondsOf([&] {

@@ -63,7 +63,7 @@ struct Browser {
     Forms forms;
     frmVeiv* window = nullptr;
 
-    explicit Browser(const TestDatabase& db) : forms(platform, db.path()) {
+    explicit Browser(const TestDatabase& db) : forms(platform, db.store()) {
         registerBrowserForms(forms);
     }
     FormTimer& timer(const char* name) const {

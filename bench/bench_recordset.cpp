@@ -3,6 +3,7 @@
 #include "Database.h"
 #include "Recordset.h"
 #include "TestDatabase.h"
+#include "sqlite/SqliteDatabase.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -59,7 +60,7 @@ int main(int argc, char** argv) {
         TestDatabase db;
         fillResults(db, rows);
         Status status;
-        auto database = Database::open(db.path(), status);
+        auto database = Database::open(db.store(), status);
         auto rs = Recordset::open(database, QStringLiteral("Rezultat"), status);
         if (!rs) {
             std::fprintf(stderr, "%s\n", qPrintable(status.error));

@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
 
     timer.start();
     report::ReportRows rows;
-    const Status status = DataEnvironment1::Command1(db.path(), rows);
+    const Status status = DataEnvironment1::Command1(db.store(), rows);
     if (!status.ok()) {
         std::printf("query failed: %s\n", qPrintable(status.error));
         return 1;
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     const long afterPdf = peakKilobytes();
 
     ScriptedPlatform platform;
-    Forms forms(platform, db.path());
+    Forms forms(platform, db.store());
     forms.add(std::make_unique<DataReport1>(forms));
     timer.restart();
     forms.Show(QStringLiteral("DataReport1"));

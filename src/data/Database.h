@@ -1,63 +1,109 @@
 #pragma once
 
+#include "Field.h"
 #include "Status.h"
+#include "Store.h"
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QVector>
 #include <memory>
 
 class QSqlError;
+class QSqlQuery;
 
-// One open test database file. Record sources on the same file share one connection, so each
-// sees the others' committed writes on its next read. Every connection registers the RUSSIAN
-// collation, with which a reader may sort the names (sortNamesInRussian); the file itself
-// declares none of its own, so any SQLite tool can use it.
+// One open connection to the test's store. The engines (the database file, the class's server)
+// sit side by side under sqlite/ and postgres/; everything an engine does its own way is a
+// virtual function here, so that the record source, the readers and the windows never ask which
+// engine they have. Record sources on the same store share one connection, so each sees the
+// others' committed writes on its next read.
 class Database {
 public:
-    ~Database();
+    virtual ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // The shared connection to the file at `path`; the file must exist and hold the test's
-    // tables. Nothing is written into a file that does not.
-    static std::shared_ptr<Database> open(const QString& path, Status& status);
+    // The shared connection to `store`; the store must hold the test's tables. Nothing is
+    // written into a file that does not.
+    static std::shared_ptr<Database> open(const Store& store, Status& status);
+    // A connection of its own, for a reader that must not share the windows' connection (or
+    // works on another thread).
+    static std::shared_ptr<Database> openSeparate(const Store& store, Status& status);
+    // The program's end: every shared connection leaves its store whole (the file with no log
+    // beside it).
+    static void closeAll();
 
-    // A connection of its own, for a reader that must not share the windows' connection.
-    static std::shared_ptr<Database> openSeparate(const QString& path, Status& status);
-
+    const Store& store() const { return m_store; }
     QSqlDatabase sql() const { return QSqlDatabase::database(m_connection, false); }
-    const QString& path() const { return m_path; }
 
-    // A Russian message for a failed statement, naming the file and the problem.
-    QString describe(const QSqlError& error) const;
+    // Runs a prepared statement. A connection to a server that was lost is opened again first
+    // (when the server answers), and a statement that may safely run twice runs again on it.
+    enum class Retry { Yes, No };
+    bool exec(QSqlQuery& query, Retry retry = Retry::Yes) const;
+    bool exec(QSqlQuery& query, const QString& sql) const; // an unprepared statement, once
+    // Counts the times the connection was opened again: a statement kept prepared from an
+    // earlier count must be prepared again.
+    quint64 generation() const { return m_generation; }
+
+    // A group of writes that other programs see whole or not at all; with the engine's wait
+    // for another program's lock.
+    bool beginWrite() const;
+    bool commit() const;
+    void rollback() const;
+
+    // A Russian message for a failed statement, naming the store and the problem.
+    virtual QString describe(const QSqlError& error) const = 0;
+    // The store as a message names it: the file's path, or the server's name.
+    virtual QString label() const = 0;
     bool hasTable(const QString& table) const;
+    // The fields of a table in their order, with the kind of value each holds.
+    virtual QVector<Field> fields(const QString& table, Status& status) const = 0;
+    // The hidden column that orders a table's rows as they were added, and whose value is a
+    // row's bookmark: the key the database assigns.
+    virtual QString keyColumn(const QString& table) const = 0;
+    // A query as the program writes it (names in backquotes) in the engine's own words.
+    virtual QString dialect(const QString& sql) const = 0;
+    // On this connection only, a reader sorts Rezultat's names as a Russian reader expects
+    // (case ignored, Ё with Е).
+    virtual Status sortNamesInRussian() const = 0;
+    // Whether this connection may change the rows of `table` (the teacher's rights).
+    virtual bool mayChange(const QString& table) const = 0;
+    // Called after each committed write: the file carries it at once, not only its log.
+    virtual void afterWrite() const {}
+    // Called after a write that may stay in the log for a while (a deletion).
+    virtual void afterLightWrite() const {}
+    // A small file of the program's own about this store, on this PC (a delete-all's note).
+    virtual QString notePath(const QString& name) const = 0;
 
-    // On this connection only, Rezultat is read through a temporary view whose name field
-    // sorts as a Russian reader expects; temporary objects are found before the file's own,
-    // so a query's text stays as it is.
-    Status sortNamesInRussian() const;
+protected:
+    Database(Store store, QString connection);
+    // The connection to a server went away (a restart, the network); opening it again may
+    // succeed. Files never lose theirs.
+    virtual bool connectionLost() const { return false; }
+    // Opens the connection again when it was lost, or when the file it had open was replaced by
+    // another; true when the connection stands (again).
+    virtual bool renew() const { return true; }
+    // Closes and opens the connection; statements prepared on it must be prepared again.
+    bool reopen() const;
+    virtual QString beginStatement() const { return QStringLiteral("BEGIN"); }
+    // Closes the connection leaving the store whole.
+    virtual void finish() const {}
 
-    // Copies what the write-ahead log holds into the file itself, so that the one file a
-    // teacher copies carries every result stored; a reader elsewhere may hold part of it back
-    // until the next checkpoint.
-    void checkpoint() const;
-    // The same for every shared connection, when the program ends.
-    static void checkpointAll();
+    static QString newConnectionName();
+    static QString quoted(QString name);
 
 private:
-    Database(QString path, QString connection);
-    static std::shared_ptr<Database> connect(const QString& path, Status& status);
-    int systemError() const; // the system's error number of the last failed file operation
+    static std::shared_ptr<Database> connect(const Store& store, Status& status);
+    bool rerun(QSqlQuery& query) const;
+    virtual bool prepareSession() const { return true; }
 
-    QString m_path;
+    Store m_store;
     QString m_connection;
+    mutable quint64 m_generation = 0;
 };
 
 // Compares two names as a Russian reader expects: case ignored, Ё with Е, then the exact text.
 int compareRussian(const QString& a, const QString& b);
-
-// Registers the RUSSIAN collation on a connection (used also by the build tool).
-bool registerRussianCollation(QSqlDatabase& db);
 
 // Runs an SQL script of statements separated by ";" ("--" starts a comment line).
 Status runSqlScript(QSqlDatabase& db, const QString& script);

@@ -9,21 +9,6 @@
 
 namespace {
 
-FieldKind kindOf(const QString& declaredType, bool primaryKey) {
-    const QString type = declaredType.toUpper();
-    if (type.contains(QLatin1String("COUNTER")) || (primaryKey && type == QLatin1String("INTEGER")))
-        return FieldKind::Counter;
-    if (type.contains(QLatin1String("YESNO")) || type.contains(QLatin1String("BOOL")))
-        return FieldKind::YesNo;
-    if (type.contains(QLatin1String("INT")))
-        return FieldKind::Whole;
-    for (const char* number : {"REAL", "DOUB", "FLOA", "NUMERIC", "DECIMAL"}) {
-        if (type.contains(QLatin1String(number)))
-            return FieldKind::Number;
-    }
-    return FieldKind::Text;
-}
-
 std::optional<int> parseYesNo(const QVariant& value) {
     if (value.typeId() == QMetaType::Bool)
         return value.toBool() ? -1 : 0;
@@ -45,21 +30,14 @@ QString refusal(const QVariant& value, const Field& field, const QString& need) 
 
 std::unique_ptr<Recordset> Recordset::open(std::shared_ptr<Database> db, const QString& table,
                                            Status& status) {
-    const QString file = QDir::toNativeSeparators(db->path());
     if (!db->hasTable(table)) {
         status = Status::failure(
-            QStringLiteral("В базе данных «%1» нет таблицы «%2».").arg(file, table));
+            QStringLiteral("В базе данных «%1» нет таблицы «%2».").arg(db->label(), table));
         return nullptr;
     }
-    QSqlQuery info(db->sql());
-    if (!info.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(table))) {
-        status = Status::failure(db->describe(info.lastError()));
+    QVector<Field> fields = db->fields(table, status);
+    if (!status.ok())
         return nullptr;
-    }
-    QVector<Field> fields;
-    while (info.next())
-        fields.append({info.value(1).toString(),
-                       kindOf(info.value(2).toString(), info.value(5).toInt() > 0)});
     std::unique_ptr<Recordset> rs(new Recordset(std::move(db), table, std::move(fields)));
     status = rs->MoveFirst();
     if (!status.ok())
@@ -68,26 +46,42 @@ std::unique_ptr<Recordset> Recordset::open(std::shared_ptr<Database> db, const Q
 }
 
 Recordset::Recordset(std::shared_ptr<Database> db, QString table, QVector<Field> fields)
-    : m_db(std::move(db)), m_table(std::move(table)), m_fields(std::move(fields)),
-      m_first(m_db->sql()), m_last(m_db->sql()), m_next(m_db->sql()), m_previous(m_db->sql()),
-      m_byId(m_db->sql()) {
+    : m_db(std::move(db)), m_table(std::move(table)), m_key(m_db->keyColumn(m_table)),
+      m_fields(std::move(fields)) {
+    m_values.resize(m_fields.size());
+    prepareQueries();
+}
+
+// On the connection as it is now: one that was opened again knows none prepared before.
+void Recordset::prepareQueries() {
     QStringList columns;
     for (const Field& f : m_fields)
         columns << quoted(f.name);
     const QString select =
-        QStringLiteral("SELECT rowid, %1 FROM %2 ").arg(columns.join(u", "), quoted(m_table));
-    const std::pair<QSqlQuery*, const char*> queries[] = {
-        {&m_first, "ORDER BY rowid LIMIT 1"},
-        {&m_last, "ORDER BY rowid DESC LIMIT 1"},
-        {&m_next, "WHERE rowid > ? ORDER BY rowid LIMIT 1"},
-        {&m_previous, "WHERE rowid < ? ORDER BY rowid DESC LIMIT 1"},
-        {&m_byId, "WHERE rowid = ?"},
+        QStringLiteral("SELECT %1, %2 FROM %3 ").arg(key(), columns.join(u", "), quoted(m_table));
+    const std::pair<QSqlQuery*, QString> queries[] = {
+        {&m_first, QStringLiteral("ORDER BY %1 LIMIT 1")},
+        {&m_last, QStringLiteral("ORDER BY %1 DESC LIMIT 1")},
+        {&m_next, QStringLiteral("WHERE %1 > ? ORDER BY %1 LIMIT 1")},
+        {&m_previous, QStringLiteral("WHERE %1 < ? ORDER BY %1 DESC LIMIT 1")},
+        {&m_byId, QStringLiteral("WHERE %1 = ?")},
     };
     for (auto [query, tail] : queries) {
+        *query = QSqlQuery(m_db->sql());
         query->setForwardOnly(true);
-        query->prepare(select + QLatin1String(tail));
+        query->prepare(select + tail.arg(key()));
     }
-    m_values.resize(m_fields.size());
+    m_generation = m_db->generation();
+}
+
+bool Recordset::run(QSqlQuery& query) {
+    if (m_generation != m_db->generation()) {
+        const QVariantList values = query.boundValues();
+        prepareQueries(); // `query` is one of them
+        for (int i = 0; i < values.size(); ++i)
+            query.bindValue(i, values[i]);
+    }
+    return m_db->exec(query);
 }
 
 Recordset::~Recordset() = default;
@@ -115,7 +109,7 @@ Status Recordset::noCurrentRow() const {
 }
 
 Status Recordset::land(QSqlQuery& query, Position ifNone) {
-    if (!query.exec())
+    if (!run(query))
         return failure(query);
     if (!query.next()) {
         const Status status = query.lastError().isValid() ? failure(query) : Status::success();
@@ -217,13 +211,14 @@ Status Recordset::Delete() {
     if (m_position != Position::OnRow)
         return noCurrentRow();
     QSqlQuery query(m_db->sql());
-    query.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_table)));
+    query.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(quoted(m_table), key()));
     query.addBindValue(m_rowid);
-    if (!query.exec())
+    if (!m_db->exec(query))
         return failure(query);
     // No checkpoint: a deletion takes no result away that a copy of the file would need, and
     // delete-all deletes row after row; the next store, closing or the program's end
     // checkpoints.
+    m_db->afterLightWrite();
     m_dirty.clear();
     m_position = Position::Deleted;
     emit rowDeleted(m_rowid);
@@ -287,24 +282,29 @@ Status Recordset::flush() {
         for (qsizetype i = 0; i < names.size(); ++i)
             marks << QStringLiteral("?");
         query.prepare(names.isEmpty()
-                          ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_table))
-                          : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                .arg(quoted(m_table), names.join(u", "), marks.join(u", ")));
+                          ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES RETURNING %2")
+                                .arg(quoted(m_table), key())
+                          : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4")
+                                .arg(quoted(m_table), names.join(u", "), marks.join(u", "), key()));
     } else {
-        query.prepare(QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
-                          .arg(quoted(m_table), names.join(QLatin1String(" = ?, "))));
+        query.prepare(QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3 = ?")
+                          .arg(quoted(m_table), names.join(QLatin1String(" = ?, ")), key()));
         values << m_rowid;
     }
     for (const QVariant& v : values)
         query.addBindValue(v);
-    if (!query.exec())
+    // A new row is not added twice: a lost connection may have added it already.
+    if (!m_db->exec(query, isNew() ? Database::Retry::No : Database::Retry::Yes))
         return failure(query);
-    m_db->checkpoint();
+    const qint64 newKey = isNew() && query.next() ? query.value(0).toLongLong() : 0;
+    const int affected = query.numRowsAffected();
+    query.finish(); // commits an insert that returned its key
+    m_db->afterWrite();
     if (isNew()) {
-        m_rowid = query.lastInsertId().toLongLong();
+        m_rowid = newKey;
         m_position = Position::OnRow;
         m_empty = false;
-    } else if (query.numRowsAffected() == 0) {
+    } else if (affected == 0) {
         m_dirty.clear();
         return Status::failure(
             QStringLiteral("Запись таблицы «%1» удалена, изменения в ней не сохранены.")

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Database.h"
+#include "Field.h"
 #include "Status.h"
 
 #include <QObject>
@@ -11,21 +12,8 @@
 #include <memory>
 #include <optional>
 
-// What kind of value a field holds, read from its declared type.
-enum class FieldKind {
-    Counter, // assigned by the database, read only
-    Text,
-    YesNo,  // stored as -1 (true) and 0 (false), never empty
-    Whole,  // whole number, may be empty
-    Number, // any number, may be empty
-};
-
-struct Field {
-    QString name;
-    FieldKind kind = FieldKind::Text;
-};
-
-// The cursor of a record source over one whole table in natural order (insertion order).
+// The cursor of a record source over one whole table in natural order (insertion order, the
+// order of the key the database assigns).
 // Every move first writes the pending edit of the current row, then reads the row it lands on
 // afresh from the table, so rows and values written by other sources are seen. Every write
 // reaches the database file itself at once, not only its log.
@@ -82,6 +70,8 @@ private:
     enum class Position { OnRow, New, BeforeStart, AfterEnd, Deleted };
 
     Recordset(std::shared_ptr<Database> db, QString table, QVector<Field> fields);
+    void prepareQueries();
+    bool run(QSqlQuery& query);
     bool isNew() const { return m_position == Position::New; }
     Status flushThenLand(QSqlQuery& query, bool bindCurrent, Position ifNone);
     Status land(QSqlQuery& query, Position ifNone);
@@ -89,9 +79,11 @@ private:
     Status noCurrentRow() const;
     QVariant defaultValue(const Field& field) const;
     QString quoted(const QString& name) const;
+    QString key() const { return quoted(m_key); }
 
     std::shared_ptr<Database> m_db;
     QString m_table;
+    QString m_key;
     QVector<Field> m_fields;
     QVector<QVariant> m_values;
     QSet<int> m_dirty;
@@ -99,4 +91,5 @@ private:
     bool m_empty = false;
     qint64 m_rowid = 0;
     QSqlQuery m_first, m_last, m_next, m_previous, m_byId;
+    quint64 m_generation = 0; // of the connection the queries above are prepared on
 };

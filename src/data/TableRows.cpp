@@ -27,13 +27,13 @@ Status TableRows::keysAfter(const Database& db, qint64 after, int limit, QVector
                             std::optional<qint64> upTo) const {
     QSqlQuery query(db.sql());
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT rowid FROM %1 WHERE rowid > ? AND rowid <= ? "
-                                 "ORDER BY rowid LIMIT ?")
-                      .arg(quoted(m_table)));
+    query.prepare(QStringLiteral("SELECT %2 FROM %1 WHERE %2 > ? AND %2 <= ? ORDER BY %2 LIMIT ?")
+                      .arg(quoted(m_table), quoted(db.keyColumn(m_table))));
     query.addBindValue(after);
     query.addBindValue(upTo.value_or(std::numeric_limits<qint64>::max()));
-    query.addBindValue(limit);
-    if (!query.exec())
+    // A negative limit is no limit to the file; the server takes none at all.
+    query.addBindValue(limit < 0 ? std::numeric_limits<qint64>::max() : qint64(limit));
+    if (!db.exec(query))
         return Status::failure(db.describe(query.lastError()));
     while (query.next())
         keys.append(query.value(0).toLongLong());
@@ -47,12 +47,12 @@ Status TableRows::rowsBetween(const Database& db, qint64 first, qint64 last,
         columns << quoted(column);
     QSqlQuery query(db.sql());
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid BETWEEN ? AND ? "
-                                 "ORDER BY rowid")
-                      .arg(columns.join(u", "), quoted(m_table)));
+    const QString key = quoted(db.keyColumn(m_table));
+    query.prepare(QStringLiteral("SELECT %3, %1 FROM %2 WHERE %3 BETWEEN ? AND ? ORDER BY %3")
+                      .arg(columns.join(u", "), quoted(m_table), key));
     query.addBindValue(first);
     query.addBindValue(last);
-    if (!query.exec())
+    if (!db.exec(query))
         return Status::failure(db.describe(query.lastError()));
     while (query.next()) {
         Row row{query.value(0).toLongLong(), {}};

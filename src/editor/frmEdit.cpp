@@ -284,7 +284,7 @@ void frmEdit::ExportCsv_Click() {
     QString fileName = *chosen;
     if (!fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
         fileName += QStringLiteral(".csv");
-    report(report::saveResultsCsv(forms().databasePath(), fileName),
+    report(report::saveResultsCsv(forms().store(), fileName),
            QStringLiteral("Сохранение результатов"));
 }
 

@@ -35,9 +35,9 @@ void DataControl::bind(QCheckBox* box, const QString& field) {
     connect(box, &QCheckBox::stateChanged, this, [this, box] { edited(box); });
 }
 
-bool DataControl::open(const QString& databasePath) {
+bool DataControl::open(const Store& store) {
     Status status;
-    m_db = Database::open(databasePath, status);
+    m_db = Database::open(store, status);
     if (m_db)
         m_rs = Recordset::open(m_db, m_table, status);
     m_openFailed = !check(status);
@@ -49,7 +49,7 @@ bool DataControl::open(const QString& databasePath) {
         b.field = m_rs->fieldIndex(b.fieldName);
         if (b.field < 0)
             check(Status::failure(QStringLiteral("В таблице «%1» базы данных «%2» нет поля «%3».")
-                                      .arg(m_table, m_db->path(), b.fieldName)));
+                                      .arg(m_table, m_db->label(), b.fieldName)));
     }
     connect(m_rs.get(), &Recordset::rowLoaded, this, &DataControl::refresh);
     refresh();

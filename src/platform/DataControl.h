@@ -39,7 +39,7 @@ public:
     void bind(QLabel* label, const QString& field);
     void bind(QCheckBox* box, const QString& field);
 
-    bool open(const QString& databasePath);
+    bool open(const Store& store);
     // Writes the pending edit and closes; the window is unloading.
     void close();
 

@@ -69,7 +69,7 @@ void Form::Load() {
         button->setAutoDefault(true);
     Form_Load();
     for (DataControl* data : m_data)
-        data->open(m_forms.databasePath());
+        data->open(m_forms.store());
 }
 
 void Form::Show() {

@@ -9,8 +9,7 @@
 #include <QMenu>
 #include <QWidget>
 
-Forms::Forms(Platform& platform, QString databasePath)
-    : m_platform(platform), m_databasePath(std::move(databasePath)) {
+Forms::Forms(Platform& platform, Store store) : m_platform(platform), m_store(std::move(store)) {
     qApp->installEventFilter(this);
 }
 
@@ -79,8 +78,8 @@ void Forms::End() {
         if (form->isLoaded())
             form->flushForEnd();
     }
-    // Ending at once closes no connection, and closing is when the log would go into the file.
-    Database::checkpointAll();
+    // Ending at once closes no connection by itself; each leaves its store whole.
+    Database::closeAll();
     m_platform.End();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform.h"
+#include "Store.h"
 
 #include <QObject>
 #include <QString>
@@ -10,16 +11,17 @@
 class Form;
 
 // The program's windows, each existing once per run and addressed by its name, with what they
-// share: the platform, the database file and the help file. The program ends when no window
-// is loaded any more, or at once by End().
+// share: the platform, the store of the test's tables and the help file. The program ends when no
+// window is loaded any more, or at once by End().
 class Forms : public QObject {
     Q_OBJECT
 public:
-    Forms(Platform& platform, QString databasePath);
+    Forms(Platform& platform, Store store);
     ~Forms() override;
 
     Platform& platform() const { return m_platform; }
-    const QString& databasePath() const { return m_databasePath; }
+    // Where the test's tables live, for every window's record sources and readers.
+    const Store& store() const { return m_store; }
 
     void add(std::unique_ptr<Form> form);
     Form* find(const QString& name) const;
@@ -52,7 +54,7 @@ private:
     void openHelpFor(QObject* target);
 
     Platform& m_platform;
-    QString m_databasePath;
+    Store m_store;
     QString m_helpFile;
     std::map<QString, std::unique_ptr<Form>> m_forms;
     bool m_ended = false;

@@ -21,7 +21,7 @@ QStringList resultFields() {
 
 // Names the table or the fields the command needs but the file lacks.
 Status checkShape(const Database& db) {
-    const QString file = QDir::toNativeSeparators(db.path());
+    const QString file = db.label();
     if (!db.hasTable(kTable))
         return Status::failure(
             QStringLiteral("В базе данных «%1» нет таблицы результатов «%2».").arg(file, kTable));
@@ -43,7 +43,7 @@ Status checkShape(const Database& db) {
 Status readRows(const Database& db, report::ReportRows& rows) {
     QSqlQuery query(db.sql());
     query.setForwardOnly(true);
-    if (!query.exec(DataEnvironment1::Command1Text))
+    if (!db.exec(query, db.dialect(DataEnvironment1::Command1Text)))
         return Status::failure(db.describe(query.lastError()));
     std::vector<QVariant> values(rows.columnCount());
     while (query.next()) {
@@ -65,10 +65,10 @@ const QString DataEnvironment1::Command1Text = QStringLiteral(
 
 const QStringList DataEnvironment1::Command1Fields = resultFields();
 
-Status DataEnvironment1::Command1(const QString& databasePath, report::ReportRows& rows) {
+Status DataEnvironment1::Command1(const Store& store, report::ReportRows& rows) {
     rows = report::ReportRows(int(Command1Fields.size()));
     Status status;
-    const auto Connection1 = Database::openSeparate(databasePath, status);
+    const auto Connection1 = Database::openSeparate(store, status);
     if (!Connection1)
         return status;
     status = Connection1->sortNamesInRussian();

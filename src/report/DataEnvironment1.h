@@ -2,6 +2,7 @@
 
 #include "ReportRows.h"
 #include "Status.h"
+#include "Store.h"
 
 #include <QString>
 #include <QStringList>
@@ -18,5 +19,5 @@ public:
     // Opens Connection1 on the database file, runs Command1 and returns its rows in `rows`;
     // the connection is closed again before returning. A missing file, table or field is a
     // failure with a Russian message, and `rows` is then left empty.
-    static Status Command1(const QString& databasePath, report::ReportRows& rows);
+    static Status Command1(const Store& store, report::ReportRows& rows);
 };

@@ -56,7 +56,7 @@ void DataReport1::Form_Load() {
 
 void DataReport1::Form_Activate() {
     report::ReportRows rows;
-    const Status status = DataEnvironment1::Command1(forms().databasePath(), rows);
+    const Status status = DataEnvironment1::Command1(forms().store(), rows);
     if (!status.ok()) {
         report(status, kMessageTitle);
         Unload();

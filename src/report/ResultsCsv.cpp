@@ -77,9 +77,9 @@ QByteArray resultsCsv(const QStringList& header, const ReportRows& rows) {
     return kByteOrderMark + text.toUtf8();
 }
 
-Status saveResultsCsv(const QString& databasePath, const QString& fileName) {
+Status saveResultsCsv(const Store& store, const QString& fileName) {
     ReportRows rows;
-    const Status status = DataEnvironment1::Command1(databasePath, rows);
+    const Status status = DataEnvironment1::Command1(store, rows);
     if (!status.ok())
         return Status::failure(status.error + QStringLiteral(" Результаты не сохранены."));
     return writeWhole(fileName, resultsCsv(DataEnvironment1::Command1Fields, rows));

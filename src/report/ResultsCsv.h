@@ -2,6 +2,7 @@
 
 #include "ReportRows.h"
 #include "Status.h"
+#include "Store.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,6 +19,6 @@ QByteArray resultsCsv(const QStringList& header, const ReportRows& rows);
 
 // Reads the results as the report does and writes them to `fileName` whole or not at all: on
 // any failure nothing is left behind, and a file that was there keeps what it held.
-Status saveResultsCsv(const QString& databasePath, const QString& fileName);
+Status saveResultsCsv(const Store& store, const QString& fileName);
 
 } // namespace report

@@ -1,5 +1,5 @@
-// The program's entry: the fixed database path, the platform, every part's windows, and
-// frmStart.
+// The program's entry: the store (the fixed database file, or the class's server), the platform,
+// every part's windows, and frmStart.
 #include "BrowserForms.h"
 #include "EditorForms.h"
 #include "Forms.h"
@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
     QtPlatform platform({programFolder,
                          QDir(programFolder).filePath(QStringLiteral("../share/kvz")),
                          QStringLiteral(KVZ_DATA_DIR)});
-    Forms forms(platform, QString::fromUtf8(KVZ_DATABASE_PATH));
+    // The class's server when this PC has its connection service, else the file of one PC.
+    Forms forms(platform, Store::choose(QString::fromUtf8(KVZ_DATABASE_PATH)));
     registerStartupForms(forms);
     app.setWindowIcon(QIcon(QStringLiteral(":/kvz.png")));
     registerStudentForms(forms);

@@ -13,10 +13,10 @@ std::optional<int> read(const QString& text) {
     return kvz::wholeNumberIn(text);
 }
 
-Check check(const QString& databasePath) {
+Check check(const Store& store) {
     Check result;
     Status status;
-    const std::shared_ptr<Database> db = Database::open(databasePath, status);
+    const std::shared_ptr<Database> db = Database::open(store, status);
     const std::unique_ptr<Recordset> rs =
         db ? Recordset::open(db, QStringLiteral("Zadanie"), status) : nullptr;
     const int numer = rs ? rs->fieldIndex(QStringLiteral("Numer")) : -1;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Store.h"
+
 #include <QList>
 #include <QString>
 #include <optional>
@@ -20,7 +22,7 @@ struct Check {
 };
 
 // Walks the question table of the database file.
-Check check(const QString& databasePath);
+Check check(const Store& store);
 
 // What to tell the student about the missing numbers.
 QString describeMissing(const QList<int>& missing);

@@ -32,7 +32,7 @@ Status checkTable(const std::shared_ptr<Database>& db, const QString& table,
     for (const QString& field : fields) {
         if (rs->fieldIndex(field) < 0)
             return Status::failure(QStringLiteral("В таблице «%1» базы данных «%2» нет поля «%3».")
-                                       .arg(table, QDir::toNativeSeparators(db->path()), field));
+                                       .arg(table, db->label(), field));
     }
     return Status::success();
 }
@@ -41,9 +41,9 @@ Status checkTable(const std::shared_ptr<Database>& db, const QString& table,
 
 namespace StudentTables {
 
-Status check(const QString& databasePath) {
+Status check(const Store& store) {
     Status status;
-    const std::shared_ptr<Database> db = Database::open(databasePath, status);
+    const std::shared_ptr<Database> db = Database::open(store, status);
     if (!db)
         return status;
     if (status = checkTable(db, QStringLiteral("Zadanie"), questionFields()); !status.ok())

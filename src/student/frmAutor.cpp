@@ -66,7 +66,7 @@ void frmAutor::Data1_Error(const Status& status) {
 void frmAutor::refuseWhenTestCannotRun() {
     if (!isLoaded())
         return;
-    const Status fault = m_fault.ok() ? StudentTables::check(forms().databasePath()) : m_fault;
+    const Status fault = m_fault.ok() ? StudentTables::check(forms().store()) : m_fault;
     if (fault.ok())
         return;
     platform().MsgBox(fault.error + kCannotRun, vbOKOnly + vbCritical, kDatabaseError);

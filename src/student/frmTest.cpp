@@ -95,7 +95,7 @@ void frmTest::nameQuestion() {
 void frmTest::Form_Load() {
     mdF::LoadTitle();
     m_finished = false;
-    const QuestionNumbers::Check questions = QuestionNumbers::check(forms().databasePath());
+    const QuestionNumbers::Check questions = QuestionNumbers::check(forms().store());
     m_hasLastQuestion = questions.readable && !questions.missing.contains(kQuestions);
     if (questions.readable && !questions.missing.isEmpty())
         tellMissingNumbers(questions.missing);

@@ -47,7 +47,7 @@ protected:
 struct Browser {
     TestDatabase db;
     ScriptedPlatform platform;
-    Forms forms{platform, db.path()};
+    Forms forms{platform, db.store()};
 
     explicit Browser(const QStringList& results) {
         // One transaction: thousands of rows written one by one would each wait for the disk.

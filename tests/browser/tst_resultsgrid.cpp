@@ -89,7 +89,7 @@ void tst_ResultsGrid::keysAndRowsByRange() {
                            "(8, 'Ученик 8')")
                 .arg(kName));
     Status status;
-    const auto database = Database::open(db.path(), status);
+    const auto database = Database::open(db.store(), status);
     QVERIFY2(database, qPrintable(status.error));
     const TableRows reader(QStringLiteral("Rezultat"), {QStringLiteral("Код"), kName});
     QVector<qint64> found;

@@ -38,7 +38,7 @@ void tst_TeacherRoad::browserPowersFollowTheWayIn() {
     QFETCH(bool, throughPassword);
     TestDatabase db;
     ScriptedPlatform platform;
-    Forms forms(platform, db.path());
+    Forms forms(platform, db.store());
     registerStartupForms(forms);
     registerEditorForms(forms);
     registerBrowserForms(forms);

@@ -23,7 +23,7 @@ struct Source {
     std::unique_ptr<Recordset> rs;
     Status status;
     Source(const TestDatabase& db, const QString& table) {
-        auto database = Database::open(db.path(), status);
+        auto database = Database::open(db.store(), status);
         if (database)
             rs = Recordset::open(database, table, status);
     }
@@ -356,7 +356,7 @@ void tst_Recordset::namesSortAsARussianReaderExpects() {
                       .split('|'));
     // The report's ORDER BY runs unchanged on a connection that sorts names in Russian order.
     Status status;
-    const auto report = Database::openSeparate(db.path(), status);
+    const auto report = Database::openSeparate(db.store(), status);
     QVERIFY2(report && report->sortNamesInRussian().ok(), qPrintable(status.error));
     QSqlQuery query(report->sql());
     QVERIFY(query.exec(QStringLiteral(
@@ -409,7 +409,7 @@ void tst_Recordset::faultsAreReportedInRussian() {
         f.write(QByteArray(4096, 'x'));
     }
     Status status;
-    auto database = Database::open(path, status);
+    auto database = Database::open(Store::file(path), status);
     std::unique_ptr<Recordset> rs;
     if (database)
         rs = Recordset::open(database, table, status);
@@ -474,7 +474,7 @@ void tst_Recordset::engineWordsAreOurs() {
     QFETCH(QString, words);
     TestDatabase db;
     Status status;
-    const auto database = Database::open(db.path(), status);
+    const auto database = Database::open(db.store(), status);
     QVERIFY(database);
     QSqlQuery query(database->sql());
     QVERIFY(!query.exec(sql));
@@ -501,7 +501,7 @@ void tst_Recordset::whatIsNotTheDatabaseIsNeverWritten() {
     };
     const QByteArray before = bytes();
     Status status;
-    QVERIFY(!Database::open(path, status));
+    QVERIFY(!Database::open(Store::file(path), status));
     QVERIFY2(status.error.contains(QStringLiteral("не является базой данных теста")),
              qPrintable(status.error));
     QCOMPARE(bytes(), before);

@@ -86,7 +86,7 @@ protected:
 struct Fixture {
     TestDatabase db;
     ScriptedPlatform platform;
-    Forms forms{platform, db.path()};
+    Forms forms{platform, db.store()};
     frmProbe* probe;
     explicit Fixture(const QString& sql = {}) : db(sql) {
         auto form = std::make_unique<frmProbe>(forms);

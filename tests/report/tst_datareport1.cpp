@@ -71,7 +71,7 @@ QStringList cellsOfLine(const QList<PdfWord>& words, int index) {
 
 // The report shown on a database, as the editor's menu shows it.
 struct ShownReport {
-    explicit ShownReport(const QString& databasePath) : forms(platform, databasePath) {
+    explicit ShownReport(const Store& store) : forms(platform, store) {
         forms.add(std::make_unique<DataReport1>(forms));
         forms.Show(QStringLiteral("DataReport1"));
     }
@@ -121,7 +121,7 @@ void tst_DataReport1::initTestCase() {
 }
 
 QList<PdfWord> tst_DataReport1::render(const TestDatabase& db) {
-    ShownReport shown(db.path());
+    ShownReport shown(db.store());
     Forms& forms = shown.forms;
     auto& report = forms.get<DataReport1>(QStringLiteral("DataReport1"));
     const QString file = db.folder() + QStringLiteral("/report.pdf");
@@ -341,7 +341,7 @@ void tst_DataReport1::longNameStaysInItsColumn() {
 void tst_DataReport1::printsOnThePrintersPaper() {
     TestDatabase db;
     db.setResults(numberedRows(60));
-    ShownReport shown(db.path());
+    ShownReport shown(db.store());
     ScriptedPlatform& platform = shown.platform;
     Forms& forms = shown.forms;
     auto& report = forms.get<DataReport1>(QStringLiteral("DataReport1"));
@@ -366,7 +366,7 @@ void tst_DataReport1::printsOnThePrintersPaper() {
 void tst_DataReport1::secondShowingRunsQueryAgain() {
     TestDatabase db;
     db.setResults({TestDatabase::resultRow("Андреев", "1111111000", "70")});
-    ShownReport shown(db.path());
+    ShownReport shown(db.store());
     ScriptedPlatform& platform = shown.platform;
     Forms& forms = shown.forms;
     auto& report = forms.get<DataReport1>(QStringLiteral("DataReport1"));
@@ -386,7 +386,7 @@ void tst_DataReport1::secondShowingRunsQueryAgain() {
 void tst_DataReport1::navigationAndPageNumber() {
     TestDatabase db;
     db.setResults(numberedRows(60));
-    ShownReport shown(db.path());
+    ShownReport shown(db.store());
     Forms& forms = shown.forms;
     auto* ui = forms.get<DataReport1>(QStringLiteral("DataReport1")).ui();
     QCOMPARE(ui->lblPage->text(), QStringLiteral("Страница 1 из 3"));
@@ -413,7 +413,7 @@ void tst_DataReport1::navigationAndPageNumber() {
 void tst_DataReport1::previewDrawsThePage() {
     TestDatabase db;
     db.setResults({TestDatabase::resultRow("Андреев", "1111111000", "70")});
-    ShownReport shown(db.path());
+    ShownReport shown(db.store());
     Forms& forms = shown.forms;
     auto* preview = forms.get<DataReport1>(QStringLiteral("DataReport1")).ui()->picReport;
     const QImage page = preview->widget()->grab().toImage();
@@ -448,8 +448,9 @@ void tst_DataReport1::unusableDatabaseIsReported() {
     TestDatabase db;
     if (damage != QLatin1String("missing"))
         db.exec(damage);
-    ShownReport shown(damage == QLatin1String("missing") ? db.folder() + QStringLiteral("/none.mdb")
-                                                         : db.path());
+    ShownReport shown(damage == QLatin1String("missing")
+                          ? Store::file(db.folder() + QStringLiteral("/none.mdb"))
+                          : db.store());
     ScriptedPlatform& platform = shown.platform;
     Forms& forms = shown.forms;
     QCOMPARE(platform.messages.size(), 1);
@@ -461,7 +462,7 @@ void tst_DataReport1::unusableDatabaseIsReported() {
 
 void tst_DataReport1::unwritablePdfIsReported() {
     TestDatabase db;
-    ShownReport shown(db.path());
+    ShownReport shown(db.store());
     ScriptedPlatform& platform = shown.platform;
     Forms& forms = shown.forms;
     auto& report = forms.get<DataReport1>(QStringLiteral("DataReport1"));
@@ -486,7 +487,7 @@ void tst_DataReport1::saveDialogChoosesThePdfFile() {
     QFETCH(QString, answer);
     QFETCH(QString, written);
     TestDatabase db;
-    ShownReport shown(db.path());
+    ShownReport shown(db.store());
     if (!answer.isEmpty())
         shown.platform.saveAnswers.enqueue(db.folder() + u'/' + answer);
     auto& report = shown.forms.get<DataReport1>(QStringLiteral("DataReport1"));
@@ -513,7 +514,7 @@ void tst_DataReport1::printsTheChosenPages() {
     QFETCH(QList<int>, printed);
     TestDatabase db;
     db.setResults(numberedRows(60));
-    ShownReport shown(db.path());
+    ShownReport shown(db.store());
     shown.platform.printFile = db.folder() + QStringLiteral("/printed.pdf");
     shown.platform.printAnswers.enqueue(entry);
 
@@ -556,7 +557,7 @@ void tst_DataReport1::printFailureIsToldAndThePreviewStays() {
     QFETCH(QString, refusal);
     QFETCH(QString, message);
     TestDatabase db;
-    ShownReport shown(db.path());
+    ShownReport shown(db.store());
     shown.platform.noPrinter = !printerThere;
     shown.platform.printFile = db.folder() + QStringLiteral("/printed.pdf");
     shown.platform.printRefusal = refusal;
@@ -578,7 +579,7 @@ void tst_DataReport1::printFailureIsToldAndThePreviewStays() {
 void tst_DataReport1::pagesPastTheLastOnThePaperAreTold() {
     TestDatabase db;
     db.setResults(numberedRows(60));
-    ShownReport shown(db.path());
+    ShownReport shown(db.store());
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(db.folder() + QStringLiteral("/printed.pdf"));
@@ -599,7 +600,7 @@ void tst_DataReport1::pagesPastTheLastOnThePaperAreTold() {
 void tst_DataReport1::closeWaitsForTheOpenSaveDialog() {
     TestDatabase db;
     QtPlatform platform({});
-    Forms forms(platform, db.path());
+    Forms forms(platform, db.store());
     forms.add(std::make_unique<DataReport1>(forms));
     forms.Show(QStringLiteral("DataReport1"));
     auto& report = forms.get<DataReport1>(QStringLiteral("DataReport1"));

@@ -48,7 +48,7 @@ QStringList linesOf(const QByteArray& bytes) {
 
 QString saved(const TestDatabase& db, const QTemporaryDir& out) {
     const QString path = out.filePath(QStringLiteral("results.csv"));
-    const Status status = report::saveResultsCsv(db.path(), path);
+    const Status status = report::saveResultsCsv(db.store(), path);
     if (!status.ok())
         qWarning("%s", qPrintable(status.error));
     return path;
@@ -286,7 +286,7 @@ void tst_ResultsCsv::failureLeavesNothingBehind() {
         std::optional<FileSizeLimit> limit;
         if (room)
             limit.emplace(rlim_t(room));
-        status = report::saveResultsCsv(db.path(), target);
+        status = report::saveResultsCsv(db.store(), target);
     }
     QFile::setPermissions(out.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 

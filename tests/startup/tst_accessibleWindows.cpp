@@ -27,7 +27,7 @@ namespace {
 struct AllWindows {
     TestDatabase db;
     ScriptedPlatform platform;
-    Forms forms{platform, db.path()};
+    Forms forms{platform, db.store()};
 
     explicit AllWindows(const QString& sql = {}) : db(sql) {
         registerStartupForms(forms);

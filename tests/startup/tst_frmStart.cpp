@@ -28,7 +28,7 @@ protected:
 struct Fixture {
     TestDatabase db;
     ScriptedPlatform platform;
-    Forms forms{platform, db.path()};
+    Forms forms{platform, db.store()};
     Fixture() {
         registerStartupForms(forms);
         for (const char* name : {"frmAutor", "frmSek", "frmOtchot", "frmVeiv"}) {

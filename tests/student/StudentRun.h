@@ -72,7 +72,7 @@ struct StudentRun {
 
     TestDatabase db;
     ScriptedPlatform platform;
-    Forms forms{platform, db.path()};
+    Forms forms{platform, db.store()};
 };
 
 // Calls `seen` when the window of that name gets an event of that type, as it happens.

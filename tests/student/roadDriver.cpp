@@ -90,7 +90,7 @@ void answer(const Forms& forms, const QString& ticks) {
 // One program run: the start window, the sign-in, ten questions, the result screen, its OK.
 void takeTest(const QString& databasePath, const QStringList& keys, int student) {
     ScriptedPlatform platform;
-    Forms forms(platform, databasePath);
+    Forms forms(platform, Store::file(databasePath));
     registerStartupForms(forms);
     registerStudentForms(forms);
     nextStep();
@@ -122,7 +122,7 @@ void road(const QString& databasePath, int first) {
 // The teacher's delete-all from the overview, one step per tick of its timer.
 void deleteAll(const QString& databasePath) {
     ScriptedPlatform platform; // answers OK to the confirmation
-    Forms forms(platform, databasePath);
+    Forms forms(platform, Store::file(databasePath));
     registerBrowserForms(forms);
     frmVeiv::ShowForTeacher(forms);
     control<FormTimer>(forms, "frmVeiv", "Timer1")->fire();

@@ -27,7 +27,7 @@ protected:
 struct Program {
     ScriptedPlatform platform;
     TestDatabase db;
-    Forms forms{platform, db.path()};
+    Forms forms{platform, db.store()};
 
     explicit Program(const QString& sql = {}) : db(sql) {
         registerStartupForms(forms);

@@ -1,6 +1,7 @@
 #include "TestDatabase.h"
 
 #include "Database.h"
+#include "sqlite/SqliteDatabase.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Store.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -14,6 +16,7 @@ public:
     ~TestDatabase();
 
     const QString& path() const { return m_path; }
+    Store store() const { return Store::file(m_path); }
     QString folder() const { return m_dir.path(); }
 
     // Runs SQL on a connection of its own and returns the first column of every row.

@@ -1,0 +1,263 @@
+#include "PostgresDatabase.h"
+
+#include "ServiceFile.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <chrono>
+#include <libpq-fe.h>
+#include <thread>
+
+namespace {
+
+// Seconds: a server that does not answer within them is told as such. libpq takes no less
+// than 2 for connecting.
+constexpr int kConnectTimeout = 3;
+// Milliseconds: another program's lock is waited for a moment, a statement a few seconds; the
+// network's silence is noticed within a few seconds too.
+constexpr int kLockTimeout = 2000;
+constexpr int kStatementTimeout = 5000;
+constexpr int kNetworkTimeout = 5000;
+
+PGconn* handleOf(const QSqlDatabase& db) {
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+        return nullptr;
+    return *static_cast<PGconn* const*>(handle.data());
+}
+
+QString databaseAbsent(const QString& host) {
+    return QStringLiteral("На сервере базы данных «%1» нет таблиц теста. Подготовьте сервер "
+                          "командой «kvz-server init» на компьютере учителя.")
+        .arg(host);
+}
+
+// From the type's own name (a domain's, as yesno) and the name of the type it is built on.
+FieldKind kindOf(const QString& type, const QString& base, bool counter) {
+    if (counter)
+        return FieldKind::Counter;
+    if (type == u"yesno")
+        return FieldKind::YesNo;
+    if (base.startsWith(u"int"))
+        return FieldKind::Whole;
+    if (base.startsWith(u"float") || base == u"numeric")
+        return FieldKind::Number;
+    return FieldKind::Text;
+}
+
+} // namespace
+
+PostgresDatabase::PostgresDatabase(Store store, QString connection, QString host)
+    : Database(std::move(store), std::move(connection)), m_host(std::move(host)) {}
+
+PostgresDatabase::~PostgresDatabase() = default;
+
+QString PostgresDatabase::connectOptions(const QString& service) {
+    return QStringLiteral("service=%1;connect_timeout=%2;keepalives=1;keepalives_idle=5;"
+                          "keepalives_interval=2;keepalives_count=2;tcp_user_timeout=%3;"
+                          "application_name=kvz;options='-c lock_timeout=%4 "
+                          "-c statement_timeout=%5'")
+        .arg(service)
+        .arg(kConnectTimeout)
+        .arg(kNetworkTimeout)
+        .arg(kLockTimeout)
+        .arg(kStatementTimeout);
+}
+
+QString PostgresDatabase::connectProblem(const QString& host, const QString& libpqText) {
+    static const std::pair<const char*, const char*> known[] = {
+        {"timeout expired", "сервер не ответил вовремя. Проверьте, включён ли он и работает ли "
+                            "сеть"},
+        {"Connection refused", "сервер не принимает подключения: PostgreSQL на нём не запущен или "
+                               "не слушает сеть"},
+        {"No route to host", "сервер недоступен по сети"},
+        {"Network is unreachable", "сеть недоступна"},
+        {"could not translate host name", "имя сервера не найдено в сети"},
+        {"password authentication failed", "сервер не принял имя пользователя или пароль"},
+        {"no password supplied", "для подключения нет пароля"},
+        {"no pg_hba.conf entry", "сервер не разрешает подключения с этого компьютера"},
+        {"does not exist", "на сервере нет базы данных теста или её пользователя"},
+        {"definition of service", "служба подключения не описана"},
+        {"the database system is starting up", "сервер ещё запускается, повторите через минуту"},
+        {"the database system is shutting down", "сервер останавливается"},
+    };
+    QString why;
+    for (const auto& [english, russian] : known) {
+        if (libpqText.contains(QLatin1String(english), Qt::CaseInsensitive)) {
+            why = QString::fromUtf8(russian);
+            break;
+        }
+    }
+    if (why.isEmpty())
+        why = QStringLiteral("ошибка подключения (%1)").arg(libpqText.trimmed());
+    return QStringLiteral("Не удалось подключиться к серверу базы данных «%1»: %2.").arg(host, why);
+}
+
+std::shared_ptr<Database> PostgresDatabase::connect(const Store& store, Status& status) {
+    const std::optional<ServiceFile::Entry> entry = ServiceFile::find(store.location());
+    const QString host = entry ? ServiceFile::hostOf(*entry) : store.location();
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
+        status = Status::failure(
+            QStringLiteral("Программа не может подключиться к серверу базы данных «%1»: не "
+                           "установлен драйвер PostgreSQL (пакет libqt6sql6-psql).")
+                .arg(host));
+        return nullptr;
+    }
+    const QString name = newConnectionName();
+    std::shared_ptr<PostgresDatabase> db(new PostgresDatabase(store, name, host));
+    QSqlDatabase sql = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+    sql.setConnectOptions(connectOptions(store.location()));
+    if (!sql.open()) {
+        status = Status::failure(connectProblem(host, sql.lastError().databaseText()));
+        return nullptr;
+    }
+    if (!db->hasTable(QStringLiteral("Zadanie")) && !db->hasTable(QStringLiteral("Rezultat"))) {
+        status = Status::failure(databaseAbsent(host));
+        return nullptr;
+    }
+    status = Status::success();
+    return db;
+}
+
+bool PostgresDatabase::connectionLost() const {
+    const PGconn* conn = handleOf(sql());
+    return !conn || PQstatus(conn) != CONNECTION_OK;
+}
+
+// One attempt at once (a restarted server is back in a moment); after that, only once the
+// probe has heard the server again, so that nobody waits for a server that is away.
+bool PostgresDatabase::renew() const {
+    if (!connectionLost())
+        return true;
+    if (m_probing && !m_serverAnswers->load())
+        return false;
+    if (reopen()) {
+        m_probing = false;
+        return true;
+    }
+    startProbe();
+    return false;
+}
+
+void PostgresDatabase::startProbe() const {
+    m_probing = true;
+    m_serverAnswers->store(false);
+    const QByteArray conninfo = QStringLiteral("service=%1 connect_timeout=%2")
+                                    .arg(store().location())
+                                    .arg(kConnectTimeout)
+                                    .toLocal8Bit();
+    std::thread([answers = m_serverAnswers, conninfo] {
+        // The program may end meanwhile: the thread holds nothing but its own share of the flag.
+        while (PQping(conninfo.constData()) != PQPING_OK)
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+        answers->store(true);
+    }).detach();
+}
+
+QString PostgresDatabase::describe(const QSqlError& error) const {
+    const QString state = error.nativeErrorCode();
+    if (connectionLost() || error.type() == QSqlError::ConnectionError)
+        return QStringLiteral("Нет связи с сервером базы данных «%1»: он не отвечает. Проверьте "
+                              "сеть и повторите действие через несколько секунд.")
+            .arg(m_host);
+    if (state == u"42501")
+        return QStringLiteral("На этом компьютере нет прав учителя для сервера базы данных «%1»: "
+                              "вопросы, ответы и результаты изменяют на компьютере учителя. "
+                              "Ничего не изменено.")
+            .arg(m_host);
+    if (state == u"55P03" || state == u"40P01" || state == u"40001")
+        return QStringLiteral("Запись на сервере базы данных «%1» занята другой программой. "
+                              "Повторите действие.")
+            .arg(m_host);
+    if (state == u"57014")
+        return QStringLiteral("Сервер базы данных «%1» не ответил вовремя. Повторите действие "
+                              "через несколько секунд.")
+            .arg(m_host);
+    if (state == u"53100")
+        return QStringLiteral("На сервере базы данных «%1» недостаточно места на диске: "
+                              "изменения не сохранены.")
+            .arg(m_host);
+    if (state == u"25006")
+        return QStringLiteral("Сервер базы данных «%1» открыт только для чтения: изменения не "
+                              "сохранены.")
+            .arg(m_host);
+    if (state.startsWith(u"23") || state.startsWith(u"22"))
+        return QStringLiteral("Значение не подходит для поля таблицы на сервере базы данных "
+                              "«%1».")
+            .arg(m_host);
+    if (state == u"42P01")
+        return QStringLiteral("Ошибка сервера базы данных «%1»: нет таблицы.").arg(m_host);
+    if (state == u"42703")
+        return QStringLiteral("Ошибка сервера базы данных «%1»: нет поля.").arg(m_host);
+    return QStringLiteral("Ошибка сервера базы данных «%1» (код %2).").arg(m_host, state);
+}
+
+QVector<Field> PostgresDatabase::fields(const QString& table, Status& status) const {
+    QSqlQuery query(sql());
+    query.prepare(QStringLiteral(
+        "SELECT a.attname, t.typname, coalesce(b.typname, t.typname), a.attidentity <> '' OR "
+        "coalesce(pg_get_expr(d.adbin, d.adrelid) LIKE 'nextval(%', false) FROM pg_attribute a "
+        "JOIN pg_type t ON t.oid = a.atttypid LEFT JOIN pg_type b ON b.oid = t.typbasetype "
+        "LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum "
+        "WHERE a.attrelid = to_regclass(quote_ident(?)) AND a.attnum > 0 AND NOT a.attisdropped "
+        "ORDER BY a.attnum"));
+    query.addBindValue(table);
+    QVector<Field> fields;
+    if (!exec(query)) {
+        status = Status::failure(describe(query.lastError()));
+        return fields;
+    }
+    while (query.next()) {
+        const QString name = query.value(0).toString();
+        if (name == u"rowid")
+            continue; // the questions' order, which the file keeps out of sight as well
+        fields.append({name, kindOf(query.value(1).toString(), query.value(2).toString(),
+                                    query.value(3).toBool())});
+    }
+    status = Status::success();
+    return fields;
+}
+
+QString PostgresDatabase::keyColumn(const QString& table) const {
+    if (const auto it = m_keys.constFind(table); it != m_keys.constEnd())
+        return it.value();
+    QSqlQuery query(sql());
+    query.prepare(QStringLiteral("SELECT a.attname FROM pg_index i JOIN pg_attribute a ON "
+                                 "a.attrelid = i.indrelid AND a.attnum = i.indkey[0] WHERE "
+                                 "i.indrelid = to_regclass(quote_ident(?)) AND i.indisprimary"));
+    query.addBindValue(table);
+    const QString key =
+        exec(query) && query.next() ? query.value(0).toString() : QStringLiteral("rowid");
+    m_keys.insert(table, key);
+    return key;
+}
+
+// The program writes its names in backquotes, and its two tables bare; the server folds a bare
+// name to small letters, so both are put in double quotes.
+QString PostgresDatabase::dialect(const QString& sqlText) const {
+    QString text = sqlText;
+    text.replace(u'`', u'"');
+    static const QRegularExpression bareTable(
+        QStringLiteral(R"((?<![\w"])(Zadanie|Rezultat)(?![\w"]))"));
+    return text.replace(bareTable, QStringLiteral("\"\\1\""));
+}
+
+bool PostgresDatabase::mayChange(const QString& table) const {
+    QSqlQuery query(sql());
+    query.prepare(QStringLiteral("SELECT has_table_privilege(to_regclass(quote_ident(?)), "
+                                 "'UPDATE') AND has_table_privilege(to_regclass(quote_ident(?)), "
+                                 "'DELETE')"));
+    query.addBindValue(table);
+    query.addBindValue(table);
+    return exec(query) && query.next() && query.value(0).toBool();
+}
+
+QString PostgresDatabase::notePath(const QString& name) const {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(folder);
+    return QDir(folder).filePath(store().location() + u'-' + name);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "Database.h"
+
+#include <QHash>
+#include <atomic>
+#include <memory>
+
+// The test's tables on the class's PostgreSQL server, reached through libpq's connection
+// service: every PC of a lab delivers to one place. Connecting and every statement have time
+// limits, so no window waits on the network for more than a few seconds; a connection that is
+// lost is opened again once the server answers, which a probe of its own finds out without
+// holding anyone up.
+class PostgresDatabase : public Database {
+public:
+    static std::shared_ptr<Database> connect(const Store& store, Status& status);
+    ~PostgresDatabase() override;
+
+    QString describe(const QSqlError& error) const override;
+    QString label() const override { return m_host; }
+    QVector<Field> fields(const QString& table, Status& status) const override;
+    QString keyColumn(const QString& table) const override;
+    QString dialect(const QString& sql) const override;
+    Status sortNamesInRussian() const override { return Status::success(); }
+    bool mayChange(const QString& table) const override;
+    QString notePath(const QString& name) const override;
+
+    // The options libpq takes for the program's connections to `service`: the time limits.
+    static QString connectOptions(const QString& service);
+    // Why a connection could not be made, in our words, naming the server.
+    static QString connectProblem(const QString& host, const QString& libpqText);
+
+protected:
+    bool connectionLost() const override;
+    bool renew() const override;
+
+private:
+    PostgresDatabase(Store store, QString connection, QString host);
+    void startProbe() const;
+
+    QString m_host;
+    mutable QHash<QString, QString> m_keys;
+    // Set by the probe once the server answers again.
+    std::shared_ptr<std::atomic<bool>> m_serverAnswers = std::make_shared<std::atomic<bool>>(true);
+    mutable bool m_probing = false;
+};

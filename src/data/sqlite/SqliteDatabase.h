@@ -1,0 +1,54 @@
+#pragma once
+
+#include "Database.h"
+
+#include <QSqlDatabase>
+#include <optional>
+
+// The test database as one SQLite file at a fixed path: the store of one PC. Every committed
+// write reaches the file itself at once and leaves its log empty, so that the one file a
+// teacher copies carries every result, and a file copied or moved over it finds no log of
+// another file's to apply. A file replaced under the running program is noticed and opened
+// afresh.
+class SqliteDatabase : public Database {
+public:
+    static std::shared_ptr<Database> connect(const Store& store, Status& status);
+
+    QString describe(const QSqlError& error) const override;
+    QString label() const override;
+    QVector<Field> fields(const QString& table, Status& status) const override;
+    QString keyColumn(const QString&) const override { return QStringLiteral("rowid"); }
+    QString dialect(const QString& sql) const override { return sql; }
+    Status sortNamesInRussian() const override;
+    bool mayChange(const QString&) const override { return true; }
+    void afterWrite() const override;
+    void afterLightWrite() const override { noteFileState(); }
+    QString notePath(const QString& name) const override;
+
+protected:
+    bool renew() const override;
+    QString beginStatement() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
+    void finish() const override;
+
+private:
+    // What tells one file from another at the path: its identity and what was last written.
+    struct FileState {
+        quint64 device = 0, inode = 0;
+        qint64 size = 0, modified = 0;
+        bool operator==(const FileState&) const = default;
+    };
+
+    SqliteDatabase(Store store, QString connection);
+    const QString& path() const { return store().location(); }
+    bool prepareSession() const override;
+    int systemError() const;
+    std::optional<FileState> fileState() const;
+    qint64 dataVersion() const;
+    void noteFileState() const;
+
+    mutable std::optional<FileState> m_fileState;
+    mutable qint64 m_dataVersion = 0;
+};
+
+// Registers the RUSSIAN collation on a connection to a file (used also by the build tool).
+bool registerRussianCollation(QSqlDatabase& db);
