@@ -66,20 +66,24 @@ void Recordset::prepareQueries() {
         {&m_previous, QStringLiteral("WHERE %1 < ? ORDER BY %1 DESC LIMIT 1")},
         {&m_byId, QStringLiteral("WHERE %1 = ?")},
     };
+    m_prepared = true;
     for (auto [query, tail] : queries) {
         *query = QSqlQuery(m_db->sql());
         query->setForwardOnly(true);
-        query->prepare(select + tail.arg(key()));
+        m_prepared = query->prepare(select + tail.arg(key())) && m_prepared;
     }
     m_generation = m_db->generation();
 }
 
+// A statement that could not be prepared (the server was away, say) is prepared again first.
 bool Recordset::run(QSqlQuery& query) {
-    if (m_generation != m_db->generation()) {
+    if (!m_prepared || m_generation != m_db->generation()) {
         const QVariantList values = query.boundValues();
         prepareQueries(); // `query` is one of them
         for (int i = 0; i < values.size(); ++i)
             query.bindValue(i, values[i]);
+        if (query.lastError().isValid())
+            return false;
     }
     return m_db->exec(query);
 }
@@ -211,7 +215,8 @@ Status Recordset::Delete() {
     if (m_position != Position::OnRow)
         return noCurrentRow();
     QSqlQuery query(m_db->sql());
-    query.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(quoted(m_table), key()));
+    if (!query.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(quoted(m_table), key())))
+        return failure(query);
     query.addBindValue(m_rowid);
     if (!m_db->exec(query))
         return failure(query);
@@ -277,20 +282,23 @@ Status Recordset::flush() {
         }
     }
     QSqlQuery query(m_db->sql());
+    QString statement;
     if (isNew()) {
         QStringList marks;
         for (qsizetype i = 0; i < names.size(); ++i)
             marks << QStringLiteral("?");
-        query.prepare(names.isEmpty()
-                          ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES RETURNING %2")
-                                .arg(quoted(m_table), key())
-                          : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4")
-                                .arg(quoted(m_table), names.join(u", "), marks.join(u", "), key()));
+        statement = names.isEmpty()
+                        ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES RETURNING %2")
+                              .arg(quoted(m_table), key())
+                        : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4")
+                              .arg(quoted(m_table), names.join(u", "), marks.join(u", "), key());
     } else {
-        query.prepare(QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3 = ?")
-                          .arg(quoted(m_table), names.join(QLatin1String(" = ?, ")), key()));
+        statement = QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3 = ?")
+                        .arg(quoted(m_table), names.join(QLatin1String(" = ?, ")), key());
         values << m_rowid;
     }
+    if (!query.prepare(statement)) // the server checks it against the table, which may be locked
+        return failure(query);
     for (const QVariant& v : values)
         query.addBindValue(v);
     // A new row is not added twice: a lost connection may have added it already.

@@ -92,4 +92,5 @@ private:
     qint64 m_rowid = 0;
     QSqlQuery m_first, m_last, m_next, m_previous, m_byId;
     quint64 m_generation = 0; // of the connection the queries above are prepared on
+    bool m_prepared = false;
 };

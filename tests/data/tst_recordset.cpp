@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUuid>
+#include <cstdio>
 
 namespace {
 
@@ -112,6 +113,8 @@ private slots:
     void fileServesStandardTools_data();
     void fileServesStandardTools();
     void storedRowIsInTheFileItself();
+    void replacedFileNeverReceivesTheOldLog_data();
+    void replacedFileNeverReceivesTheOldLog();
 };
 
 void tst_Recordset::opensOnFirstRowInNaturalOrder() {
@@ -359,8 +362,8 @@ void tst_Recordset::namesSortAsARussianReaderExpects() {
     const auto report = Database::openSeparate(db.store(), status);
     QVERIFY2(report && report->sortNamesInRussian().ok(), qPrintable(status.error));
     QSqlQuery query(report->sql());
-    QVERIFY(query.exec(QStringLiteral(
-        "SELECT `Фамилия, Имя, Отчество` FROM Rezultat ORDER BY `Фамилия, Имя, Отчество`")));
+    QVERIFY(query.exec(report->dialect(QStringLiteral(
+        "SELECT `Фамилия, Имя, Отчество` FROM Rezultat ORDER BY `Фамилия, Имя, Отчество`"))));
     QStringList order;
     while (query.next())
         order << query.value(0).toString();
@@ -391,6 +394,8 @@ void tst_Recordset::faultsAreReportedInRussian_data() {
 }
 
 void tst_Recordset::faultsAreReportedInRussian() {
+    if (TestDatabase::onServer())
+        QSKIP("the database file's own");
     QFETCH(QString, fault);
     QFETCH(QString, table);
     QFETCH(QString, words);
@@ -423,12 +428,17 @@ void tst_Recordset::failedWriteKeepsThePendingEdit() {
     TestDatabase db;
     Source s(db, QStringLiteral("Rezultat"));
     // Another program holds the write lock: the write fails, the edit stays, the row stays.
-    QSqlDatabase other =
-        QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("locker"));
-    other.setDatabaseName(db.path());
+    const bool server = TestDatabase::onServer();
+    QSqlDatabase other = QSqlDatabase::addDatabase(
+        server ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"), QStringLiteral("locker"));
+    if (server)
+        other.setConnectOptions(QStringLiteral("service=") + db.store().location());
+    else
+        other.setDatabaseName(db.path());
     QVERIFY(other.open());
     QSqlQuery lock(other);
-    QVERIFY(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+    QVERIFY(lock.exec(server ? QStringLiteral("BEGIN; LOCK TABLE \"Rezultat\" IN EXCLUSIVE MODE")
+                             : QStringLiteral("BEGIN EXCLUSIVE")));
     QVERIFY(s.set(kName, QStringLiteral("Пётр")).ok());
     const Status failed = s->MoveLast();
     QVERIFY(!failed.ok());
@@ -446,6 +456,8 @@ void tst_Recordset::failedWriteKeepsThePendingEdit() {
 }
 
 void tst_Recordset::logFilesAreUsableByEveryAccount() {
+    if (TestDatabase::onServer())
+        QSKIP("the database file's own");
     TestDatabase db;
     Source s(db, QStringLiteral("Rezultat"));
     const auto everyone = QFile::ReadOther | QFile::WriteOther;
@@ -470,6 +482,8 @@ void tst_Recordset::engineWordsAreOurs_data() {
 }
 
 void tst_Recordset::engineWordsAreOurs() {
+    if (TestDatabase::onServer())
+        QSKIP("the database file's own");
     QFETCH(QString, sql);
     QFETCH(QString, words);
     TestDatabase db;
@@ -489,6 +503,8 @@ void tst_Recordset::whatIsNotTheDatabaseIsNeverWritten_data() {
 }
 
 void tst_Recordset::whatIsNotTheDatabaseIsNeverWritten() {
+    if (TestDatabase::onServer())
+        QSKIP("the database file's own");
     QFETCH(QString, content);
     TestDatabase db;
     const QString path = db.folder() + QStringLiteral("/other.mdb");
@@ -515,6 +531,8 @@ void tst_Recordset::fileServesStandardTools_data() {
 }
 
 void tst_Recordset::fileServesStandardTools() {
+    if (TestDatabase::onServer())
+        QSKIP("the database file's own");
     QFETCH(bool, installedWithCollation);
     TestDatabase db;
     db.setResults(rows({"Борис", "анна", "Вера", "Ёжиков", "Юрий"}).split('|'));
@@ -555,6 +573,8 @@ void tst_Recordset::fileServesStandardTools() {
 }
 
 void tst_Recordset::storedRowIsInTheFileItself() {
+    if (TestDatabase::onServer())
+        QSKIP("the database file's own");
     TestDatabase db;
     Source s(db, QStringLiteral("Rezultat"));
     QVERIFY(s->AddNew().ok());
@@ -569,5 +589,54 @@ void tst_Recordset::storedRowIsInTheFileItself() {
              QStringList{QStringLiteral("Пётр")});
 }
 
-QTEST_GUILESS_MAIN(tst_Recordset)
+void tst_Recordset::replacedFileNeverReceivesTheOldLog_data() {
+    QTest::addColumn<QString>("replacement");
+    QTest::newRow("a backup copied over it") << "copied";
+    QTest::newRow("a backup moved over it") << "moved";
+    QTest::newRow("the program ended, no log left") << "";
+}
+
+void tst_Recordset::replacedFileNeverReceivesTheOldLog() {
+    if (TestDatabase::onServer())
+        QSKIP("the database file's own");
+    QFETCH(QString, replacement);
+    TestDatabase db;
+    db.setResults(rows({"Первый", "Второй"}).split('|'));
+    const QString backup = db.folder() + QStringLiteral("/backup.mdb");
+    QVERIFY(QFile::copy(db.path(), backup));
+    PlainSqlite(backup).run(QStringLiteral("INSERT INTO Rezultat (\"Фамилия, Имя, Отчество\") "
+                                           "VALUES ('Из копии')"));
+    Source s(db, QStringLiteral("Rezultat"));
+    QVERIFY(s->MoveLast().ok());
+    QVERIFY(s->Delete().ok()); // stays in the log for a while
+    if (replacement.isEmpty()) {
+        Database::closeAll();
+        QVERIFY(!QFile::exists(db.path() + QStringLiteral("-wal")));
+        return;
+    }
+    if (replacement == "copied") {
+        QFile file(db.path());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QFile from(backup);
+        QVERIFY(from.open(QIODevice::ReadOnly));
+        file.write(from.readAll());
+    } else {
+        QVERIFY(::rename(QFile::encodeName(backup).constData(),
+                         QFile::encodeName(db.path()).constData()) == 0);
+    }
+    QVERIFY(s->AddNew().ok());
+    QVERIFY(s.set(kName, QStringLiteral("Павел")).ok());
+    QVERIFY2(s->MoveLast().ok(), qPrintable(s->MoveLast().error));
+    const PlainSqlite file(db.path());
+    QCOMPARE(file.run(QStringLiteral("PRAGMA integrity_check")), QStringList{"ok"});
+    QCOMPARE(file.run(QStringLiteral("SELECT \"Фамилия, Имя, Отчество\" FROM Rezultat ORDER BY "
+                                     "\"Код\"")),
+             (QStringList{"Первый", "Второй", "Из копии", "Павел"}));
+}
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    tst_Recordset test;
+    return TestDatabase::runOnBothEngines(test, argc, argv);
+}
 #include "tst_recordset.moc"

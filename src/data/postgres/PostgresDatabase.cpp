@@ -3,7 +3,6 @@
 #include "ServiceFile.h"
 
 #include <QDir>
-#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -25,7 +24,7 @@ constexpr int kNetworkTimeout = 5000;
 
 PGconn* handleOf(const QSqlDatabase& db) {
     const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "pg_conn*") != 0)
         return nullptr;
     return *static_cast<PGconn* const*>(handle.data());
 }
@@ -236,14 +235,34 @@ QString PostgresDatabase::keyColumn(const QString& table) const {
     return key;
 }
 
-// The program writes its names in backquotes, and its two tables bare; the server folds a bare
-// name to small letters, so both are put in double quotes.
-QString PostgresDatabase::dialect(const QString& sqlText) const {
-    QString text = sqlText;
-    text.replace(u'`', u'"');
-    static const QRegularExpression bareTable(
-        QStringLiteral(R"((?<![\w"])(Zadanie|Rezultat)(?![\w"]))"));
-    return text.replace(bareTable, QStringLiteral("\"\\1\""));
+QString PostgresDatabase::inServerWords(const QString& sql) {
+    QString out;
+    out.reserve(sql.size() + 16);
+    for (qsizetype i = 0; i < sql.size();) {
+        const QChar c = sql[i];
+        if (c == u'\'' || c == u'"') { // a literal or a quoted name, as it stands
+            const qsizetype end = sql.indexOf(c, i + 1);
+            const qsizetype next = end < 0 ? sql.size() : end + 1;
+            out += sql.mid(i, next - i);
+            i = next;
+        } else if (c == u'`') {
+            const qsizetype end = sql.indexOf(u'`', i + 1);
+            out += quoted(sql.mid(i + 1, (end < 0 ? sql.size() : end) - i - 1));
+            i = end < 0 ? sql.size() : end + 1;
+        } else if (c.isLetter() || c == u'_') {
+            qsizetype end = i;
+            while (end < sql.size() && (sql[end].isLetterOrNumber() || sql[end] == u'_'))
+                ++end;
+            const QString word = sql.mid(i, end - i);
+            const bool mixedCase = word != word.toUpper() && word != word.toLower();
+            out += mixedCase ? quoted(word) : word;
+            i = end;
+        } else {
+            out += c;
+            ++i;
+        }
+    }
+    return out;
 }
 
 bool PostgresDatabase::mayChange(const QString& table) const {

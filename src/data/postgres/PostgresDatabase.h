@@ -20,13 +20,17 @@ public:
     QString label() const override { return m_host; }
     QVector<Field> fields(const QString& table, Status& status) const override;
     QString keyColumn(const QString& table) const override;
-    QString dialect(const QString& sql) const override;
+    QString dialect(const QString& sql) const override { return inServerWords(sql); }
     Status sortNamesInRussian() const override { return Status::success(); }
     bool mayChange(const QString& table) const override;
     QString notePath(const QString& name) const override;
 
     // The options libpq takes for the program's connections to `service`: the time limits.
     static QString connectOptions(const QString& service);
+    // A statement as the program writes it, in the server's words: the server folds a bare name
+    // to small letters, so names in backquotes and bare names in mixed case (the program's
+    // tables and fields) are put in double quotes.
+    static QString inServerWords(const QString& sql);
     // Why a connection could not be made, in our words, naming the server.
     static QString connectProblem(const QString& host, const QString& libpqText);
 

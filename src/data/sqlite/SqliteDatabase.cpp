@@ -278,9 +278,20 @@ bool SqliteDatabase::renew() const {
         noteFileState();
         return true;
     }
+    forgetOldLog();
     const bool reopened = reopen();
     noteFileState();
     return reopened;
+}
+
+// The log beside the path holds pages of the file that was there before: closing must not copy
+// them into the new one, and the new one must not find them.
+void SqliteDatabase::forgetOldLog() const {
+    if (sqlite3* sqlite = handleOf(sql()))
+        sqlite3_db_config(sqlite, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    sql().close();
+    for (const char* suffix : {"-wal", "-shm"})
+        QFile::remove(path() + QLatin1String(suffix));
 }
 
 void SqliteDatabase::afterWrite() const {

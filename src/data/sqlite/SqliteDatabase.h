@@ -45,6 +45,7 @@ private:
     std::optional<FileState> fileState() const;
     qint64 dataVersion() const;
     void noteFileState() const;
+    void forgetOldLog() const;
 
     mutable std::optional<FileState> m_fileState;
     mutable qint64 m_dataVersion = 0;
