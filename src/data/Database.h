@@ -7,8 +7,10 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QVector>
+#include <functional>
 #include <memory>
 
+class QObject;
 class QSqlError;
 class QSqlQuery;
 
@@ -17,7 +19,7 @@ class QSqlQuery;
 // virtual function here, so that the record source, the readers and the windows never ask which
 // engine they have. Record sources on the same store share one connection, so each sees the
 // others' committed writes on its next read.
-class Database {
+class Database : public std::enable_shared_from_this<Database> {
 public:
     virtual ~Database();
     Database(const Database&) = delete;
@@ -74,6 +76,10 @@ public:
     virtual void afterLightWrite() const {}
     // A small file of the program's own about this store, on this PC (a delete-all's note).
     virtual QString notePath(const QString& name) const = 0;
+    // Calls `changed` (on this thread) soon after another program, or another connection of
+    // this one, has changed the results; at the latest within a few seconds. The watch ends
+    // with `owner`.
+    virtual void watchResults(QObject& owner, std::function<void()> changed) const = 0;
 
 protected:
     Database(Store store, QString connection);

@@ -113,6 +113,7 @@ private slots:
     void fileServesStandardTools_data();
     void fileServesStandardTools();
     void storedRowIsInTheFileItself();
+    void changesOfAnotherProgramAreNoticed();
     void replacedFileNeverReceivesTheOldLog_data();
     void replacedFileNeverReceivesTheOldLog();
 };
@@ -587,6 +588,18 @@ void tst_Recordset::storedRowIsInTheFileItself() {
     QCOMPARE(PlainSqlite(copy).run(QStringLiteral("SELECT \"Фамилия, Имя, Отчество\" FROM "
                                                   "Rezultat ORDER BY \"Код\" DESC LIMIT 1")),
              QStringList{QStringLiteral("Пётр")});
+}
+
+void tst_Recordset::changesOfAnotherProgramAreNoticed() {
+    TestDatabase db;
+    Source s(db, QStringLiteral("Rezultat"));
+    QObject window;
+    int changes = 0;
+    s->database().watchResults(window, [&] { ++changes; });
+    QTest::qWait(100);
+    QCOMPARE(changes, 0);
+    db.setResults(rows({"Новый"}).split('|'));
+    QTRY_VERIFY_WITH_TIMEOUT(changes > 0, 3000);
 }
 
 void tst_Recordset::replacedFileNeverReceivesTheOldLog_data() {

@@ -7,6 +7,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QTimer>
 #include <chrono>
 #include <libpq-fe.h>
 #include <thread>
@@ -21,6 +22,10 @@ constexpr int kConnectTimeout = 3;
 constexpr int kLockTimeout = 2000;
 constexpr int kStatementTimeout = 5000;
 constexpr int kNetworkTimeout = 5000;
+// The notice the server sends on every change of the results, and how often the program looks
+// anyway.
+const QString kResultsChanged = QStringLiteral("kvz_results");
+constexpr int kSlowLookMs = 10000;
 
 PGconn* handleOf(const QSqlDatabase& db) {
     const QVariant handle = db.driver()->handle();
@@ -273,6 +278,30 @@ bool PostgresDatabase::mayChange(const QString& table) const {
     query.addBindValue(table);
     query.addBindValue(table);
     return exec(query) && query.next() && query.value(0).toBool();
+}
+
+// The server tells every listener of a change of the results. A connection opened again has
+// forgotten what it listened to, and a notice may be lost with a connection: a slow look
+// listens again and tells of a change anyway.
+void PostgresDatabase::watchResults(QObject& owner, std::function<void()> changed) const {
+    auto self = std::static_pointer_cast<const PostgresDatabase>(shared_from_this());
+    const auto listen = [self] {
+        QSqlDriver* driver = self->sql().driver();
+        if (self->renew() && !driver->subscribedToNotifications().contains(kResultsChanged))
+            driver->subscribeToNotification(kResultsChanged);
+    };
+    listen();
+    QObject::connect(sql().driver(), &QSqlDriver::notification, &owner,
+                     [changed](const QString& name) {
+                         if (name == kResultsChanged)
+                             changed();
+                     });
+    auto* slowLook = new QTimer(&owner);
+    QObject::connect(slowLook, &QTimer::timeout, slowLook, [listen, changed] {
+        listen();
+        changed();
+    });
+    slowLook->start(kSlowLookMs);
 }
 
 QString PostgresDatabase::notePath(const QString& name) const {

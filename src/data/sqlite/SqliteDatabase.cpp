@@ -9,6 +9,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTimer>
 #include <sqlite3.h>
 #include <sys/stat.h>
 
@@ -17,6 +18,7 @@ namespace {
 // How long a write waits for another program's lock before it fails: a moment, so that a
 // window is never frozen for longer; the caller says so and tries again.
 constexpr int kLockWaitMs = 250;
+constexpr int kWatchIntervalMs = 1000;
 const QString kNameField = QStringLiteral("Фамилия, Имя, Отчество");
 
 int collate(void*, int lengthA, const void* a, int lengthB, const void* b) {
@@ -319,6 +321,23 @@ QString SqliteDatabase::label() const {
 
 QString SqliteDatabase::notePath(const QString& name) const {
     return path() + u'-' + name;
+}
+
+// The file tells no one of a change: its data version, which another connection's commit
+// changes, is looked at about once a second.
+void SqliteDatabase::watchResults(QObject& owner, std::function<void()> changed) const {
+    auto* poll = new QTimer(&owner);
+    auto self = std::static_pointer_cast<const SqliteDatabase>(shared_from_this());
+    QObject::connect(poll, &QTimer::timeout, poll,
+                     [self, changed = std::move(changed), seen = self->dataVersion()]() mutable {
+                         if (!self->renew())
+                             return;
+                         if (const qint64 now = self->dataVersion(); now != seen) {
+                             seen = now;
+                             changed();
+                         }
+                     });
+    poll->start(kWatchIntervalMs);
 }
 
 QVector<Field> SqliteDatabase::fields(const QString& table, Status& status) const {

@@ -24,6 +24,7 @@ public:
     void afterWrite() const override;
     void afterLightWrite() const override { noteFileState(); }
     QString notePath(const QString& name) const override;
+    void watchResults(QObject& owner, std::function<void()> changed) const override;
 
 protected:
     bool renew() const override;
