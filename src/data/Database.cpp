@@ -132,13 +132,11 @@ bool Database::reopen() const {
     return db.open() && prepareSession();
 }
 
-bool Database::beginWrite() const {
-    QSqlQuery query(sql());
+bool Database::beginWrite(QSqlQuery& query) const {
     return exec(query, beginStatement());
 }
 
-bool Database::commit() const {
-    QSqlQuery query(sql());
+bool Database::commit(QSqlQuery& query) const {
     if (!query.exec(QStringLiteral("COMMIT")))
         return false;
     afterWrite();

@@ -48,9 +48,9 @@ public:
     quint64 generation() const { return m_generation; }
 
     // A group of writes that other programs see whole or not at all; with the engine's wait
-    // for another program's lock.
-    bool beginWrite() const;
-    bool commit() const;
+    // for another program's lock. Each runs on `query`, which holds the error.
+    bool beginWrite(QSqlQuery& query) const;
+    bool commit(QSqlQuery& query) const;
     void rollback() const;
 
     // A Russian message for a failed statement, naming the store and the problem.
@@ -74,8 +74,6 @@ public:
     virtual void afterWrite() const {}
     // Called after a write that may stay in the log for a while (a deletion).
     virtual void afterLightWrite() const {}
-    // A small file of the program's own about this store, on this PC (a delete-all's note).
-    virtual QString notePath(const QString& name) const = 0;
     // Calls `changed` (on this thread) soon after another program, or another connection of
     // this one, has changed the results; at the latest within a few seconds. The watch ends
     // with `owner`.

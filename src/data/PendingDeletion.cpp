@@ -8,7 +8,8 @@
 #include <QSaveFile>
 
 PendingDeletion::PendingDeletion(const Database& db, QString table)
-    : m_db(db), m_table(std::move(table)), m_path(db.notePath(QStringLiteral("deleting"))) {}
+    : m_db(db), m_table(std::move(table)), m_path(db.store().notePath(QStringLiteral("deleting"))) {
+}
 
 Status PendingDeletion::begin(qint64 lastKey) const {
     QSaveFile file(m_path);

@@ -1,5 +1,6 @@
 #include "Controls.h"
 
+#include <QApplication>
 #include <QStyle>
 #include <QVariant>
 
@@ -32,4 +33,12 @@ void setHelpContextID(QObject* control, int context) {
 
 int helpContextID(const QObject* control) {
     return control->property("HelpContextID").toInt();
+}
+
+BusyCursor::BusyCursor() {
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+}
+
+BusyCursor::~BusyCursor() {
+    QApplication::restoreOverrideCursor();
 }

@@ -48,3 +48,12 @@ void setFontSize(QWidget* control, qreal points);
 // The help topic F1 opens when this control has the focus (0: none).
 void setHelpContextID(QObject* control, int context);
 int helpContextID(const QObject* control);
+
+// The busy cursor over every window while a step that may take a moment runs (the store's
+// answer at sign-in).
+struct BusyCursor {
+    BusyCursor();
+    ~BusyCursor();
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};

@@ -1,14 +1,25 @@
 #include "StudentForms.h"
 
 #include "Forms.h"
+#include "ResultCourier.h"
 #include "StudentRow.h"
 #include "frmAutor.h"
 #include "frmOtchot.h"
 #include "frmTest.h"
 
+#include <QFile>
+#include <QTimer>
+
+namespace {
+// Results an earlier run kept on this PC go to the store once the program stands.
+constexpr int kLeftoversAfterMs = 2000;
+} // namespace
+
 void registerStudentForms(Forms& forms) {
-    const auto row = std::make_shared<StudentRow>();
+    const auto row = std::make_shared<StudentRow>(forms.store());
     forms.add(std::make_unique<frmAutor>(forms, row));
     forms.add(std::make_unique<frmTest>(forms, row));
     forms.add(std::make_unique<frmOtchot>(forms, row));
+    if (QFile::exists(ResultCourier::outboxOf(forms.store())))
+        QTimer::singleShot(kLeftoversAfterMs, row.get(), [row] { row->deliverLeftovers(); });
 }

@@ -2,8 +2,8 @@
 
 #include "Controls.h"
 #include "DataControl.h"
-#include "FormTimer.h"
 #include "Forms.h"
+#include "StudentResults.h"
 #include "StudentRow.h"
 #include "StudentTables.h"
 #include "mdF.h"
@@ -33,7 +33,6 @@ void frmAutor::createControls(FormWidget& widget) {
     m_data1 = addData(QStringLiteral("Data1"), QStringLiteral("Rezultat"));
     m_data1->bind(m_ui->Text2, QStringLiteral("Фамилия, Имя, Отчество"));
     m_data1->setErrorHandler([this](const Status& status) { Data1_Error(status); });
-    m_timer1 = addTimer(QStringLiteral("Timer1"), 10, true, [this] { Timer1_Timer(); });
     connect(m_ui->Command1, &QPushButton::clicked, this, &frmAutor::Command1_Click);
     m_ui->Text1->setFocus();
 }
@@ -41,7 +40,6 @@ void frmAutor::createControls(FormWidget& widget) {
 void frmAutor::controlsDestroyed() {
     m_ui.reset();
     m_data1 = nullptr;
-    m_timer1 = nullptr;
 }
 
 void frmAutor::Form_Load() {
@@ -74,52 +72,31 @@ void frmAutor::refuseWhenTestCannotRun() {
     Unload();
 }
 
-// One row per tick, starting on the first row.
-void frmAutor::Timer1_Timer() {
-    if (m_data1->eof()) // an empty table has no first row to count
-        return m_timer1->setEnabled(false);
-    ++m_rowCount;
-    if (m_data1->MoveNext() && !m_data1->eof())
-        return;
-    m_data1->MoveFirst();
-    m_timer1->setEnabled(false);
-}
-
-// An early OK must not decide on a partial count: with a blank first row and other rows behind
-// it, a count of 1 would write the new name over another student's row.
-void frmAutor::finishCounting() {
-    while (m_timer1->Enabled() && !m_timer1->isTicking())
-        m_timer1->fire();
-}
-
 void frmAutor::Command1_Click() {
-    finishCounting();
-    m_data1->MoveFirst();
-    m_firstNameLength = int(m_ui->Text2->text().length());
-    m_data1->MoveLast();
     m_studentName = m_ui->Text1->text();
-    if (m_rowCount != 1 || m_firstNameLength != 0)
-        m_data1->AddNew();
-    m_ui->Text2->setText(m_studentName);
     if (!storeStudentRow())
         return;
     forms().Show(QStringLiteral("frmTest"));
     Unload();
 }
 
-// Stored before the test starts, and known by its key from then on. A row that could not be
-// stored is dropped and the student stays here: nothing is ever written to another row.
+// The student's row is taken in one step the store makes whole (the single blank row of an
+// emptied table, or a new one), so that two PCs signing in at once never share a row, and it
+// costs no step per row. Known by its key from then on; a row that could not be stored leaves
+// the student here, and nothing is ever written to another row.
 bool frmAutor::storeStudentRow() {
-    const bool stored = m_data1->Update() && m_fault.ok();
-    if (const std::optional<qint64> key = m_data1->Bookmark(); stored && key) {
-        m_row->key = key;
-        m_row->resultPending = false;
-        return true;
+    Status status = m_fault;
+    qint64 key = 0;
+    if (status.ok()) {
+        const BusyCursor busy;
+        if (const auto db = Database::open(forms().store(), status))
+            status = StudentResults::claimRow(*db, m_studentName, key);
     }
-    m_data1->CancelUpdate();
-    const QString why =
-        m_fault.ok() ? QStringLiteral("Запись таблицы «Rezultat» не сохранена.") : m_fault.error;
     m_fault = Status::success();
-    platform().MsgBox(why + kNotStored, vbOKOnly + vbCritical, kDatabaseError);
-    return false;
+    if (!status.ok()) {
+        platform().MsgBox(status.error + kNotStored, vbOKOnly + vbCritical, kDatabaseError);
+        return false;
+    }
+    m_row->signedIn(key, m_studentName);
+    return true;
 }

@@ -10,7 +10,6 @@ namespace Ui {
 class frmAutor;
 }
 class DataControl;
-class FormTimer;
 struct StudentRow;
 
 // The student's sign-in: takes the full name and stores the student's own row of Rezultat,
@@ -29,20 +28,15 @@ protected:
     void controlsDestroyed() override;
 
 private:
-    void Timer1_Timer();
     void Command1_Click();
     void Data1_Error(const Status& status);
-    void finishCounting();
     bool storeStudentRow();
     void refuseWhenTestCannotRun();
 
     std::unique_ptr<Ui::frmAutor> m_ui;
     DataControl* m_data1 = nullptr;
-    FormTimer* m_timer1 = nullptr;
     std::shared_ptr<StudentRow> m_row;
     Status m_fault; // the first failure of Data1 not yet told
 
     QString m_studentName;
-    int m_firstNameLength = 0;
-    int m_rowCount = 0; // ticks so far: the number of rows once the timer has stopped
 };

@@ -25,7 +25,7 @@ frmOtchot::~frmOtchot() = default;
 void frmOtchot::createControls(FormWidget& widget) {
     m_ui = std::make_unique<Ui::frmOtchot>();
     m_ui->setupUi(&widget);
-    setClientSize(5700, 4080);
+    setClientSize(5700, 4740); // with the line that says where the result is
     setFontSize(m_ui->Label2, 9.75);
     setFontSize(m_ui->lblRes, 9.75);
     m_data1 = addData(QStringLiteral("Data1"), QStringLiteral("Rezultat"));
@@ -57,15 +57,47 @@ void frmOtchot::Form_Load() {
     platform().Beep();
 }
 
-// Shows the student's row as stored now: the test window stores the outcomes there.
+// Shows the student's row as stored now. Until the store has the finished test, the test as
+// the program keeps it, and no statement runs: the store may be locked or away.
 void frmOtchot::Timer1_Timer() {
-    m_row->moveTo(*m_data1);
+    const StudentRow::Saving saving = m_row->saving();
+    m_ui->lblSave->setText(savingNote(saving));
+    if (saving == StudentRow::Saving::None || saving == StudentRow::Saving::Stored) {
+        m_row->moveTo(*m_data1);
+        std::array<int, kQuestions> values{};
+        for (int i = 0; i < kQuestions; ++i)
+            values[i] = Value(outcomeBoxes()[i]);
+        return showOutcomes(values);
+    }
+    const FinishedTest& kept = *m_row->finished();
+    m_ui->Label2->setText(kept.name);
+    m_ui->lblRes->setText(QString::number(kept.percent));
+    showOutcomes(kept.outcomes);
+}
+
+QString frmOtchot::savingNote(StudentRow::Saving saving) const {
+    switch (saving) {
+    case StudentRow::Saving::None:
+        return {};
+    case StudentRow::Saving::Trying:
+        return QStringLiteral("Сохранение результата...");
+    case StudentRow::Saving::Stored:
+        return QStringLiteral("Результат сохранён.");
+    case StudentRow::Saving::KeptHere:
+        return QStringLiteral("База данных сейчас недоступна: результат сохранён на этом "
+                              "компьютере и будет записан в неё, как только она ответит. "
+                              "Можно нажать «OK».");
+    case StudentRow::Saving::NotKept:
+        return QStringLiteral("Результат пока не сохранён: база данных недоступна. Не "
+                              "закрывайте программу и позовите учителя.");
+    }
+    return {};
+}
+
+void frmOtchot::showOutcomes(const std::array<int, kQuestions>& values) {
     // A percentage outside the bar's range fills it to the nearer end.
     const int percent = kvz::wholeNumberIn(m_ui->lblRes->text()).value_or(0);
     m_ui->ProgressBar1->setValue(std::clamp(percent, 0, 100));
-    std::array<int, kQuestions> values{};
-    for (int i = 0; i < kQuestions; ++i)
-        values[i] = Value(outcomeBoxes()[i]);
     for (int i = 0; i < kQuestions; ++i) {
         QLabel* label = outcomeLabels()[i];
         if (values[i] == 1) {
@@ -80,7 +112,16 @@ void frmOtchot::Timer1_Timer() {
 }
 
 void frmOtchot::cmdOk_Click() {
-    if (m_row->resultPending) { // "Тест закончен!" would say the result is kept
+    {
+        const BusyCursor busy;
+        m_row->waitWhileTrying();
+    }
+    if (!isLoaded() || forms().ended()) // closed meanwhile
+        return;
+    // "Тест закончен!" would say the result is kept: it must be in the store, or on this PC
+    // once the store has not answered for a while (the screen says so).
+    if (const auto saving = m_row->saving();
+        saving == StudentRow::Saving::Trying || saving == StudentRow::Saving::NotKept) {
         platform().MsgBox(QStringLiteral("Ваш результат ещё не сохранён в базе данных. Подождите "
                                          "несколько секунд и нажмите «OK» ещё раз; если "
                                          "сообщение повторится, позовите учителя."),

@@ -2,6 +2,7 @@
 
 #include "Form.h"
 #include "QuestionNumbers.h"
+#include "StudentRow.h"
 
 #include <array>
 #include <memory>
@@ -12,7 +13,6 @@ class frmOtchot;
 class DataControl;
 class QCheckBox;
 class QLabel;
-struct StudentRow;
 
 // The result screen: shows the last row of Rezultat, re-read on every tick, and ends the
 // program.
@@ -32,6 +32,8 @@ protected:
 
 private:
     void Timer1_Timer();
+    void showOutcomes(const std::array<int, QuestionNumbers::kQuestions>& values);
+    QString savingNote(StudentRow::Saving saving) const;
     void cmdOk_Click();
     void startPusk();
 

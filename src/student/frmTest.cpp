@@ -11,6 +11,7 @@
 #include "mdF.h"
 #include "ui_frmTest.h"
 
+#include <QUuid>
 #include <numeric>
 
 using QuestionNumbers::kQuestions;
@@ -51,6 +52,8 @@ void frmTest::bindControls() {
     }
     connect(m_data1, &DataControl::rowLoaded, this, &frmTest::nameQuestion);
     m_data2 = addData(QStringLiteral("Data2"), QStringLiteral("Rezultat"));
+    // It only gives the caption its name; the sign-in has told of any fault of the store.
+    m_data2->setErrorHandler([](const Status&) {});
     m_data2->bind(m_ui->txtImya, QStringLiteral("Фамилия, Имя, Отчество"));
     m_data2->bind(m_ui->txtProcent, QStringLiteral("Результат выполнения"));
     for (int i = 0; i < kQuestions; ++i)
@@ -94,7 +97,6 @@ void frmTest::nameQuestion() {
 
 void frmTest::Form_Load() {
     mdF::LoadTitle();
-    m_finished = false;
     const QuestionNumbers::Check questions = QuestionNumbers::check(forms().store());
     m_hasLastQuestion = questions.readable && !questions.missing.contains(kQuestions);
     if (questions.readable && !questions.missing.isEmpty())
@@ -170,25 +172,24 @@ void frmTest::CheckAnswer() {
     m_answerOk = right ? 1 : 0;
 }
 
+// The outcomes go to the store by the student's courier, not by this window's record source:
+// kept in the program and on this PC first, they are stored once and on the student's row
+// whatever the store does meanwhile, and no tick of this window ever waits for it.
 void frmTest::FinishTest() {
-    m_row->moveTo(*m_data2);
-    for (int i = 0; i < kQuestions; ++i)
-        setValue(outcomeBoxes()[i], m_outcome[i]);
     const double percent = double(sum(m_outcome)) / kQuestions * 100;
-    m_ui->txtProcent->setText(QString::number(kvz::roundToInt32(percent).value_or(0)));
-    m_finished = true;
-    m_row->resultPending = true;
-    // Stored now rather than on the next tick, so that no way of ending the program loses them.
-    moveToStudentRow();
+    FinishedTest test;
+    test.attempt = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    test.key = m_row->key.value_or(0);
+    test.name = m_row->key ? m_row->name : m_ui->txtImya->text();
+    std::copy(m_outcome.begin(), m_outcome.end(), test.outcomes.begin());
+    test.percent = kvz::roundToInt32(percent).value_or(0);
+    m_row->finish(test);
     forms().Show(QStringLiteral("frmOtchot"));
 }
 
-// A store that failed (a lock, say) stays pending and is tried again on every tick; the result
-// screen does not call the test finished until it is in the file.
+// Only reads: the caption shows the name as stored.
 void frmTest::moveToStudentRow() {
-    const bool moved = m_row->moveTo(*m_data2);
-    if (m_finished && m_row->resultPending)
-        m_row->resultPending = !moved || m_data2->hasPendingEdit();
+    m_row->moveTo(*m_data2);
 }
 
 void frmTest::ClearChecks() {

@@ -56,7 +56,6 @@ private:
     std::shared_ptr<StudentRow> m_row;
     // Without a row numbered 10 the test can never end: then the window may always close.
     bool m_hasLastQuestion = false;
-    bool m_finished = false;
 
     int m_questionNo = 0;
     int m_answerOk = 0;

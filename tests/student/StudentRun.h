@@ -54,8 +54,21 @@ struct StudentRun {
         return values;
     }
 
-    // The ten stored flags of the last row as "1"/"0" characters.
+    // The finished test reaches the store on the courier's thread: true once the result screen
+    // says it is stored (at once when no test has finished).
+    bool resultStored() const {
+        if (!forms.isLoaded(QStringLiteral("frmOtchot")))
+            return true;
+        return QTest::qWaitFor([&] {
+            tick(QStringLiteral("frmOtchot"));
+            return control<QLabel>(QStringLiteral("frmOtchot"), QStringLiteral("lblSave"))
+                       ->text() == QStringLiteral("Результат сохранён.");
+        });
+    }
+
+    // The ten stored flags of the last row as "1"/"0" characters, once the result is stored.
     QString lastFlags() const {
+        resultStored();
         QStringList parts;
         for (int i = 1; i <= 10; ++i)
             parts << QStringLiteral("(\"Вопрос %1\" <> 0)").arg(i);
@@ -66,6 +79,7 @@ struct StudentRun {
     }
 
     QVariant lastPercent() const {
+        resultStored();
         return db.scalar(QStringLiteral(
             "SELECT \"Результат выполнения\" FROM Rezultat ORDER BY rowid DESC LIMIT 1"));
     }

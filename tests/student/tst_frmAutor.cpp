@@ -18,10 +18,8 @@ QStringList resultRows(const QStringList& names) {
     return rows;
 }
 
-void signIn(StudentRun& run, const QString& name, int ticksBeforeOk) {
+void signIn(StudentRun& run, const QString& name) {
     run.forms.Show(kAutor);
-    for (int i = 0; i < ticksBeforeOk; ++i)
-        run.tick(kAutor);
     run.control<QLineEdit>(kAutor, QStringLiteral("Text1"))->setText(name);
     run.control<QPushButton>(kAutor, QStringLiteral("Command1"))->click();
 }
@@ -67,9 +65,6 @@ private slots:
     void nameLongerThanTheBox_data();
     void nameLongerThanTheBox();
     void testWindowOpensOnTheStoredRowWithFocusOnNext();
-
-private:
-    static constexpr int kEnoughTicks = 20;
 };
 
 void tst_frmAutor::captionCarriesTitle() {
@@ -83,48 +78,37 @@ void tst_frmAutor::captionCarriesTitle() {
     QCOMPARE(run.control<QLineEdit>(kAutor, QStringLiteral("Text1"))->text(), QString());
 }
 
-// rows: SQL values of the names before; ticks: timer ticks before OK (fewer than the rows:
-// an early OK); after: the names afterwards in natural order.
+// rows: SQL values of the names before; after: the names afterwards in natural order.
 void tst_frmAutor::signIn_data() {
     QTest::addColumn<QStringList>("rows");
-    QTest::addColumn<int>("ticks");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QStringList>("after");
 
     const QString name = QStringLiteral("Иванов Иван Иванович");
-    QTest::newRow("single blank row reused")
-        << QStringList{"''"} << kEnoughTicks << name << QStringList{name};
-    QTest::newRow("single missing name reused")
-        << QStringList{"NULL"} << kEnoughTicks << name << QStringList{name};
+    QTest::newRow("single blank row reused") << QStringList{"''"} << name << QStringList{name};
+    QTest::newRow("single missing name reused") << QStringList{"NULL"} << name << QStringList{name};
     QTest::newRow("single named row: appended")
-        << QStringList{"'Петров'"} << kEnoughTicks << name << QStringList{"Петров", name};
+        << QStringList{"'Петров'"} << name << QStringList{"Петров", name};
     QTest::newRow("blank first of several: appended")
-        << QStringList{"''", "'Петров'"} << kEnoughTicks << name << QStringList{"", "Петров", name};
-    QTest::newRow("same name again: second row") << QStringList{QStringLiteral("'%1'").arg(name)}
-                                                 << kEnoughTicks << name << QStringList{name, name};
-    QTest::newRow("empty name on a named table")
-        << QStringList{"'Петров'"} << kEnoughTicks << QString() << QStringList{"Петров", "NULL"};
-    QTest::newRow("name kept untrimmed")
-        << QStringList{"''"} << kEnoughTicks << QStringLiteral("  Ким  ") << QStringList{"  Ким  "};
-    QTest::newRow("early OK, no tick yet, blank first row")
-        << QStringList{"''", "'Петров'", "'Сидоров'"} << 0 << name
+        << QStringList{"''", "'Петров'", "'Сидоров'"} << name
         << QStringList{"", "Петров", "Сидоров", name};
-    QTest::newRow("early OK after one tick, blank first row")
-        << QStringList{"''", "'Петров'"} << 1 << name << QStringList{"", "Петров", name};
-    QTest::newRow("empty table: appended")
-        << QStringList{} << kEnoughTicks << name << QStringList{name};
-    QTest::newRow("empty table, early OK") << QStringList{} << 0 << name << QStringList{name};
+    QTest::newRow("same name again: second row")
+        << QStringList{QStringLiteral("'%1'").arg(name)} << name << QStringList{name, name};
+    QTest::newRow("empty name on a named table")
+        << QStringList{"'Петров'"} << QString() << QStringList{"Петров", ""};
+    QTest::newRow("name kept untrimmed")
+        << QStringList{"''"} << QStringLiteral("  Ким  ") << QStringList{"  Ким  "};
+    QTest::newRow("empty table: appended") << QStringList{} << name << QStringList{name};
 }
 
 void tst_frmAutor::signIn() {
     QFETCH(QStringList, rows);
-    QFETCH(int, ticks);
     QFETCH(QString, typed);
     QFETCH(QStringList, after);
     StudentRun run;
     run.db.setResults(resultRows(rows));
 
-    ::signIn(run, typed, ticks);
+    ::signIn(run, typed);
 
     QCOMPARE(run.names(), expectedNames(after));
     QVERIFY(!run.forms.isLoaded(kAutor));
@@ -136,13 +120,13 @@ void tst_frmAutor::signIn() {
 void tst_frmAutor::emptyNameIsReusedByNextSignIn() {
     StudentRun first;
     first.db.setResults(resultRows({"''"}));
-    ::signIn(first, QString(), kEnoughTicks);
+    ::signIn(first, QString());
     QCOMPARE(first.names(), expectedNames({""}));
 
     StudentRun second;
     QFile::remove(second.db.path());
     QVERIFY(QFile::copy(first.db.path(), second.db.path()));
-    ::signIn(second, QStringLiteral("Сидоров"), kEnoughTicks);
+    ::signIn(second, QStringLiteral("Сидоров"));
     QCOMPARE(second.names(), expectedNames({"Сидоров"}));
 }
 
@@ -250,7 +234,7 @@ void tst_frmAutor::nameLongerThanTheBox() {
     QFETCH(int, typed);
     QFETCH(int, kept);
     StudentRun run;
-    ::signIn(run, QString(typed, u'Ж'), kEnoughTicks);
+    ::signIn(run, QString(typed, u'Ж'));
     QCOMPARE(run.names(), QVariantList{QString(kept, u'Ж')});
 }
 
@@ -265,7 +249,7 @@ void tst_frmAutor::testWindowOpensOnTheStoredRowWithFocusOnNext() {
         namesWhenShown = run.names();
         focusWhenShown = window->focusWidget();
     });
-    ::signIn(run, name, kEnoughTicks);
+    ::signIn(run, name);
 
     QCOMPARE(namesWhenShown, QVariantList{name});
     QWidget* next = run.control(QStringLiteral("frmTest"), QStringLiteral("cmdNext"));

@@ -73,7 +73,8 @@ void tst_studentLayout::window() {
     StudentRun run;
     run.db.setResults({QStringLiteral("'Иванов', -1, 0, -1, 0, -1, 0, -1, 0, -1, 0, 100")});
     run.forms.Show(name);
-    run.tick(name); // the result screen's outcome texts come with the first tick
+    if (name == u"frmOtchot")
+        run.tick(name); // its outcome texts come with the first tick
     QWidget* window = run.form(name).widget();
 
     const QList<QWidget*> controls = window->findChildren<QWidget*>();

@@ -175,13 +175,13 @@ void TestDatabase::copyToServer() {
     });
     addService(m_serverDatabase, m_serverDatabase, qEnvironmentVariable("PGUSER"),
                qEnvironmentVariable("PGPASSWORD"));
-    m_store = Store::server(m_serverDatabase);
+    m_store = Store::server(m_serverDatabase, folder());
 }
 
 Store TestDatabase::storeAs(const QString& role) const {
     const QString service = m_serverDatabase + u'_' + role;
     addService(service, m_serverDatabase, role, role);
-    return Store::server(service);
+    return Store::server(service, folder());
 }
 
 TestDatabase::~TestDatabase() {

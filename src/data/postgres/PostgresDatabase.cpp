@@ -6,7 +6,6 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QStandardPaths>
 #include <QTimer>
 #include <chrono>
 #include <libpq-fe.h>
@@ -302,10 +301,4 @@ void PostgresDatabase::watchResults(QObject& owner, std::function<void()> change
         changed();
     });
     slowLook->start(kSlowLookMs);
-}
-
-QString PostgresDatabase::notePath(const QString& name) const {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(folder);
-    return QDir(folder).filePath(store().location() + u'-' + name);
 }

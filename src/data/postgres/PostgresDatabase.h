@@ -23,7 +23,6 @@ public:
     QString dialect(const QString& sql) const override { return inServerWords(sql); }
     Status sortNamesInRussian() const override { return Status::success(); }
     bool mayChange(const QString& table) const override;
-    QString notePath(const QString& name) const override;
     void watchResults(QObject& owner, std::function<void()> changed) const override;
 
     // The options libpq takes for the program's connections to `service`: the time limits.

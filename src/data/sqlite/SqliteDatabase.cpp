@@ -319,10 +319,6 @@ QString SqliteDatabase::label() const {
     return QDir::toNativeSeparators(path());
 }
 
-QString SqliteDatabase::notePath(const QString& name) const {
-    return path() + u'-' + name;
-}
-
 // The file tells no one of a change: its data version, which another connection's commit
 // changes, is looked at about once a second.
 void SqliteDatabase::watchResults(QObject& owner, std::function<void()> changed) const {

@@ -23,7 +23,6 @@ public:
     bool mayChange(const QString&) const override { return true; }
     void afterWrite() const override;
     void afterLightWrite() const override { noteFileState(); }
-    QString notePath(const QString& name) const override;
     void watchResults(QObject& owner, std::function<void()> changed) const override;
 
 protected:
