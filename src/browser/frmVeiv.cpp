@@ -354,16 +354,22 @@ void frmVeiv::cmdDelete_Click() {
         return;
     stopWalk(); // both move the one cursor, and its figures are about to be stale
     m_deletionNoted = false;
+    m_deleteUpTo.reset();
     Timer3->setEnabled(true);
     setBusy(true);
 }
 
 // One step of delete-all: the last row goes, until the first row is the last; that one is
-// blanked instead.
+// blanked instead. The last row is the last of those there when the deletion began.
 void frmVeiv::Timer3_Timer() {
     if (Timer1->Enabled())
         return; // the first row, which is kept, is not noted yet
-    if (!Data1->MoveLast())
+    if (!m_deleteUpTo) {
+        if (!Data1->MoveLast())
+            return stopDeletion();
+        m_deleteUpTo = Data1->Bookmark().value_or(0);
+    }
+    if (!Data1->MoveLastUpTo(*m_deleteUpTo))
         return stopDeletion();
     if (Data1->eof())
         return deletionDone(); // no row at all: nothing to delete, nothing to blank
@@ -384,7 +390,7 @@ void frmVeiv::noteDeletion() {
         return;
     m_deletionNoted = true;
     const Status status =
-        PendingDeletion(Data1->recordset()->database(), kTable).begin(currentCode());
+        PendingDeletion(Data1->recordset()->database(), kTable).begin(*m_deleteUpTo);
     if (!status.ok())
         report(status, kDeletionTitle);
 }

@@ -92,5 +92,8 @@ private:
     // meanwhile, so every row is counted once.
     std::optional<qint64> m_walkPlace;
     bool m_deletionNoted = false;
+    // The last row when delete-all was confirmed: rows added after it (a student signing in
+    // meanwhile) are not the teacher's to delete.
+    std::optional<qint64> m_deleteUpTo;
     bool m_teacherPowers = false;
 };

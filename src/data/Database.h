@@ -68,8 +68,9 @@ public:
     // On this connection only, a reader sorts Rezultat's names as a Russian reader expects
     // (case ignored, Ё with Е).
     virtual Status sortNamesInRussian() const = 0;
-    // Whether this connection may change the rows of `table` (the teacher's rights).
-    virtual bool mayChange(const QString& table) const = 0;
+    // Whether this connection has the teacher's rights: change the questions and the key,
+    // delete results. A student's PC of a class's server has not; the failure says so.
+    virtual Status teacherRights() const = 0;
     // Called after each committed write: the file carries it at once, not only its log.
     virtual void afterWrite() const {}
     // Called after a write that may stay in the log for a while (a deletion).

@@ -169,6 +169,15 @@ Status Recordset::MovePrevious() {
     return flushThenLand(m_previous, true, Position::BeforeStart);
 }
 
+Status Recordset::MoveLastUpTo(qint64 key) {
+    if (Status s = flush(); !s.ok())
+        return s;
+    m_previous.bindValue(0, key + 1);
+    const Status s = land(m_previous, Position::AfterEnd);
+    m_empty = s.ok() && m_position == Position::AfterEnd;
+    return s;
+}
+
 std::optional<qint64> Recordset::Bookmark() const {
     if (m_position != Position::OnRow)
         return std::nullopt;

@@ -33,6 +33,8 @@ public:
     Status MoveLast();
     Status MoveNext();
     Status MovePrevious();
+    // The last row whose key is at most `key` (rows added after it are left alone).
+    Status MoveLastUpTo(qint64 key);
     bool eof() const { return m_position == Position::AfterEnd || m_empty; }
     bool bof() const { return m_position == Position::BeforeStart || m_empty; }
     bool hasCurrentRow() const { return m_position == Position::OnRow || isNew(); }

@@ -122,6 +122,10 @@ std::optional<qint64> DataControl::Bookmark() const {
     return m_rs ? m_rs->Bookmark() : std::nullopt;
 }
 
+bool DataControl::MoveLastUpTo(qint64 key) {
+    return m_rs ? check(m_rs->MoveLastUpTo(key)) : notOpen();
+}
+
 bool DataControl::setBookmark(qint64 bookmark) {
     return m_rs ? check(m_rs->setBookmark(bookmark)) : notOpen();
 }

@@ -47,6 +47,7 @@ public:
     bool MoveLast();
     bool MoveNext();
     bool MovePrevious();
+    bool MoveLastUpTo(qint64 key);
     bool AddNew();
     bool Edit();
     bool Update();

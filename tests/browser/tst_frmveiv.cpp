@@ -200,7 +200,12 @@ void tst_frmVeiv::deleteAllStopsTheWalkAndStartsAtOnce() {
     QVERIFY(b.busy());
     b.timer("Timer3").fire();
     QCOMPARE(b.codes().size(), 3);
+    // A student signs in meanwhile: that row is not one the teacher chose to delete.
+    b.db.exec(
+        QStringLiteral("INSERT INTO Rezultat (\"Фамилия, Имя, Отчество\") VALUES ('Новый');"));
     QCOMPARE(b.finishDeletion(), 3);
+    QCOMPARE(b.codes().size(), 2);
+    QCOMPARE(b.stored(kName, b.codes().last().toInt()).toString(), QStringLiteral("Новый"));
     QVERIFY(!busyWhenDone && !b.busy());
     // The walk's figures, about to be stale, are never shown.
     QCOMPARE(b.ui().lblVsego->text(), QStringLiteral("Всего в тесте приняло участие"));

@@ -161,6 +161,12 @@ void PostgresDatabase::startProbe() const {
     }).detach();
 }
 
+QString PostgresDatabase::noTeacherRights() const {
+    return QStringLiteral("На этом компьютере нет прав учителя для сервера базы данных «%1»: "
+                          "вопросы, ответы и результаты изменяют на компьютере учителя.")
+        .arg(m_host);
+}
+
 QString PostgresDatabase::describe(const QSqlError& error) const {
     const QString state = error.nativeErrorCode();
     if (connectionLost() || error.type() == QSqlError::ConnectionError)
@@ -168,10 +174,7 @@ QString PostgresDatabase::describe(const QSqlError& error) const {
                               "сеть и повторите действие через несколько секунд.")
             .arg(m_host);
     if (state == u"42501")
-        return QStringLiteral("На этом компьютере нет прав учителя для сервера базы данных «%1»: "
-                              "вопросы, ответы и результаты изменяют на компьютере учителя. "
-                              "Ничего не изменено.")
-            .arg(m_host);
+        return noTeacherRights() + QStringLiteral(" Ничего не изменено.");
     if (state == u"55P03" || state == u"40P01" || state == u"40001")
         return QStringLiteral("Запись на сервере базы данных «%1» занята другой программой. "
                               "Повторите действие.")
@@ -269,14 +272,18 @@ QString PostgresDatabase::inServerWords(const QString& sql) {
     return out;
 }
 
-bool PostgresDatabase::mayChange(const QString& table) const {
+Status PostgresDatabase::teacherRights() const {
     QSqlQuery query(sql());
-    query.prepare(QStringLiteral("SELECT has_table_privilege(to_regclass(quote_ident(?)), "
-                                 "'UPDATE') AND has_table_privilege(to_regclass(quote_ident(?)), "
-                                 "'DELETE')"));
-    query.addBindValue(table);
-    query.addBindValue(table);
-    return exec(query) && query.next() && query.value(0).toBool();
+    query.prepare(
+        QStringLiteral("SELECT has_table_privilege(to_regclass(quote_ident(?)), 'UPDATE') "
+                       "AND has_table_privilege(to_regclass(quote_ident(?)), 'DELETE')"));
+    query.addBindValue(QStringLiteral("Zadanie"));
+    query.addBindValue(QStringLiteral("Rezultat"));
+    if (!exec(query))
+        return Status::failure(describe(query.lastError()));
+    if (query.next() && query.value(0).toBool())
+        return Status::success();
+    return Status::failure(noTeacherRights());
 }
 
 // The server tells every listener of a change of the results. A connection opened again has

@@ -22,7 +22,7 @@ public:
     QString keyColumn(const QString& table) const override;
     QString dialect(const QString& sql) const override { return inServerWords(sql); }
     Status sortNamesInRussian() const override { return Status::success(); }
-    bool mayChange(const QString& table) const override;
+    Status teacherRights() const override;
     void watchResults(QObject& owner, std::function<void()> changed) const override;
 
     // The options libpq takes for the program's connections to `service`: the time limits.
@@ -41,6 +41,7 @@ protected:
 private:
     PostgresDatabase(Store store, QString connection, QString host);
     void startProbe() const;
+    QString noTeacherRights() const;
 
     QString m_host;
     mutable QHash<QString, QString> m_keys;
