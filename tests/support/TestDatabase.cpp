@@ -115,6 +115,10 @@ TestDatabase::Engine TestDatabase::engine() {
     return currentEngine;
 }
 
+void TestDatabase::setEngine(Engine engine) {
+    currentEngine = engine;
+}
+
 QString TestDatabase::serverUnavailable() {
     static const QString why = [] {
         if (qEnvironmentVariableIsEmpty("PGHOST") && qEnvironmentVariableIsEmpty("PGPORT"))
@@ -130,16 +134,16 @@ QString TestDatabase::serverUnavailable() {
 }
 
 int TestDatabase::runOnBothEngines(QObject& test, int argc, char** argv) {
-    currentEngine = Engine::File;
+    setEngine(Engine::File);
     int failures = QTest::qExec(&test, argc, argv);
     if (const QString why = serverUnavailable(); !why.isEmpty()) {
         std::printf("SKIP the same tests on the server: %s\n", qPrintable(why));
         return failures;
     }
     std::printf("The same tests on the server:\n");
-    currentEngine = Engine::Server;
+    setEngine(Engine::Server);
     failures += QTest::qExec(&test, argc, argv);
-    currentEngine = Engine::File;
+    setEngine(Engine::File);
     return failures;
 }
 

@@ -25,6 +25,7 @@ public:
 
     // The engine every TestDatabase is made on from now on.
     static Engine engine();
+    static void setEngine(Engine engine);
     static bool onServer() { return engine() == Engine::Server; }
     // Runs the test object's functions on the file, then again on the server when a test
     // cluster answers (otherwise says so and skips that run); non-zero when any failed.
