@@ -8,10 +8,12 @@ KVZ_ROOT=$(cd "$(dirname "$0")" && pwd)
 
 kvz_install_packages $KVZ_TEST_PACKAGES
 
+# The class server's tests run in a throw-away PostgreSQL cluster that lives as long as ctest.
 run_tests() {
     local dir=$1; shift
     kvz_build "$dir" "$@"
-    (cd "$dir" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)")
+    (cd "$dir" && pg_virtualenv -t -o fsync=off \
+        env QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)")
 }
 
 run_tests "$KVZ_ROOT/build-test"

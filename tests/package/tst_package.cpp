@@ -169,6 +169,10 @@ void tst_Package::controlFields_data() {
     // Loaded at run time, named by hand.
     QTest::newRow("database driver") << "Depends"
                                      << "(^|, )libqt6sql6-sqlite(,|$)";
+    QTest::newRow("the class server's driver") << "Depends"
+                                               << "(^|, )libqt6sql6-psql(,|$)";
+    QTest::newRow("the server, suggested") << "Suggests"
+                                           << "^postgresql$";
     QTest::newRow("window system plugin") << "Depends"
                                           << "(^|, )qt6-qpa-plugins(,|$)";
     QTest::newRow("fonts") << "Depends"
@@ -188,6 +192,10 @@ void tst_Package::controlFields() {
 void tst_Package::files_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("mode");
+    QTest::newRow("server set-up") << "usr/bin/kvz-server"
+                                   << "-rwxr-xr-x root/root";
+    QTest::newRow("its manual page") << "usr/share/man/ru/man1/kvz-server.1.gz"
+                                     << "-rw-r--r-- root/root";
     QTest::newRow("program") << "usr/bin/kvz"
                              << "-rwxr-xr-x root/root";
     QTest::newRow("delivered database") << "usr/share/kvz/kvz_1.mdb"

@@ -37,8 +37,6 @@ public:
     const QString& path() const { return m_path; }
     QString folder() const { return m_dir.path(); }
     const Store& store() const { return m_store; }
-    // The same database as one of the program's roles sees it (the server engine only).
-    Store storeAs(const QString& role) const;
 
     // Runs SQL on a connection of its own and returns the first column of every row.
     QVariantList column(const QString& sql) const;

@@ -6,10 +6,9 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QTimer>
-#include <chrono>
-#include <libpq-fe.h>
-#include <thread>
+#include <QUuid>
 
 namespace {
 
@@ -25,13 +24,6 @@ constexpr int kNetworkTimeout = 5000;
 // anyway.
 const QString kResultsChanged = QStringLiteral("kvz_results");
 constexpr int kSlowLookMs = 10000;
-
-PGconn* handleOf(const QSqlDatabase& db) {
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "pg_conn*") != 0)
-        return nullptr;
-    return *static_cast<PGconn* const*>(handle.data());
-}
 
 QString databaseAbsent(const QString& host) {
     return QStringLiteral("На сервере базы данных «%1» нет таблиц теста. Подготовьте сервер "
@@ -57,7 +49,12 @@ FieldKind kindOf(const QString& type, const QString& base, bool counter) {
 PostgresDatabase::PostgresDatabase(Store store, QString connection, QString host)
     : Database(std::move(store), std::move(connection)), m_host(std::move(host)) {}
 
-PostgresDatabase::~PostgresDatabase() = default;
+PostgresDatabase::~PostgresDatabase() {
+    if (m_probe) {
+        m_probe->requestInterruption();
+        m_probe->wait();
+    }
+}
 
 QString PostgresDatabase::connectOptions(const QString& service) {
     return QStringLiteral("service=%1;connect_timeout=%2;keepalives=1;keepalives_idle=5;"
@@ -126,9 +123,9 @@ std::shared_ptr<Database> PostgresDatabase::connect(const Store& store, Status& 
     return db;
 }
 
+// The driver says it is closed once libpq has found the connection broken.
 bool PostgresDatabase::connectionLost() const {
-    const PGconn* conn = handleOf(sql());
-    return !conn || PQstatus(conn) != CONNECTION_OK;
+    return !sql().isOpen();
 }
 
 // One attempt at once (a restarted server is back in a moment); after that, only once the
@@ -136,29 +133,38 @@ bool PostgresDatabase::connectionLost() const {
 bool PostgresDatabase::renew() const {
     if (!connectionLost())
         return true;
-    if (m_probing && !m_serverAnswers->load())
+    if (m_probe && !m_serverAnswers->load())
         return false;
     if (reopen()) {
-        m_probing = false;
+        m_probe.reset();
         return true;
     }
     startProbe();
     return false;
 }
 
+// The probe connects on a thread of its own, once a second, until the server lets it in.
 void PostgresDatabase::startProbe() const {
-    m_probing = true;
     m_serverAnswers->store(false);
-    const QByteArray conninfo = QStringLiteral("service=%1 connect_timeout=%2")
-                                    .arg(store().location())
-                                    .arg(kConnectTimeout)
-                                    .toLocal8Bit();
-    std::thread([answers = m_serverAnswers, conninfo] {
-        // The program may end meanwhile: the thread holds nothing but its own share of the flag.
-        while (PQping(conninfo.constData()) != PQPING_OK)
-            std::this_thread::sleep_for(std::chrono::seconds(1));
-        answers->store(true);
-    }).detach();
+    if (m_probe && m_probe->isRunning())
+        return;
+    m_probe.reset(QThread::create([answers = m_serverAnswers, service = store().location()] {
+        const QString name = QStringLiteral("kvz-probe-") + QUuid::createUuid().toString();
+        bool answered = false;
+        while (!answered && !QThread::currentThread()->isInterruptionRequested()) {
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+                db.setConnectOptions(connectOptions(service));
+                answered = db.open();
+                db.close();
+            }
+            QSqlDatabase::removeDatabase(name);
+            if (!answered)
+                QThread::sleep(1);
+        }
+        answers->store(answered);
+    }));
+    m_probe->start();
 }
 
 QString PostgresDatabase::noTeacherRights() const {

@@ -3,6 +3,7 @@
 #include "Database.h"
 
 #include <QHash>
+#include <QThread>
 #include <atomic>
 #include <memory>
 
@@ -47,5 +48,5 @@ private:
     mutable QHash<QString, QString> m_keys;
     // Set by the probe once the server answers again.
     std::shared_ptr<std::atomic<bool>> m_serverAnswers = std::make_shared<std::atomic<bool>>(true);
-    mutable bool m_probing = false;
+    mutable std::unique_ptr<QThread> m_probe;
 };

@@ -44,6 +44,30 @@ QString environment(const char* name) {
     return qEnvironmentVariable(name);
 }
 
+// Every line but the group `service`, without blank lines at the end.
+QStringList linesWithout(const QString& file, const QString& service) {
+    QStringList kept;
+    bool inGroup = false;
+    for (const QString& line : lines(file)) {
+        if (const QString group = groupName(line.trimmed()); !group.isEmpty())
+            inGroup = group == service;
+        if (!inGroup)
+            kept << line;
+    }
+    while (!kept.isEmpty() && kept.last().trimmed().isEmpty())
+        kept.removeLast();
+    return kept;
+}
+
+QString writeLines(const QString& file, const QStringList& content) {
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly) || out.write(content.join(u'\n').toUtf8() + '\n') < 0 ||
+        !out.commit())
+        return fileProblem(file, FileUse::Write);
+    return {};
+}
+
 } // namespace
 
 namespace ServiceFile {
@@ -78,27 +102,17 @@ QString hostOf(const Entry& entry) {
 }
 
 QString write(const QString& file, const QString& service, const QMap<QString, QString>& options) {
-    QStringList kept;
-    bool inGroup = false;
-    for (const QString& line : lines(file)) {
-        if (const QString group = groupName(line.trimmed()); !group.isEmpty())
-            inGroup = group == service;
-        if (!inGroup)
-            kept << line;
-    }
-    while (!kept.isEmpty() && kept.last().trimmed().isEmpty())
-        kept.removeLast();
-    if (!kept.isEmpty())
-        kept << QString();
-    kept << QStringLiteral("[%1]").arg(service);
+    QStringList content = linesWithout(file, service);
+    if (!content.isEmpty())
+        content << QString();
+    content << QStringLiteral("[%1]").arg(service);
     for (auto it = options.begin(); it != options.end(); ++it)
-        kept << it.key() + u'=' + it.value();
-    QDir().mkpath(QFileInfo(file).absolutePath());
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(kept.join(u'\n').toUtf8() + '\n') < 0 ||
-        !out.commit())
-        return fileProblem(file, FileUse::Write);
-    return {};
+        content << it.key() + u'=' + it.value();
+    return writeLines(file, content);
+}
+
+QString remove(const QString& file, const QString& service) {
+    return writeLines(file, linesWithout(file, service));
 }
 
 } // namespace ServiceFile

@@ -28,5 +28,7 @@ QString hostOf(const Entry& entry);
 // Replaces (or adds) the group `service` of `file` with `options`, keeping every other line;
 // the file is written whole or not at all. An empty string on success, else why not.
 QString write(const QString& file, const QString& service, const QMap<QString, QString>& options);
+// Takes the group `service` out of `file`.
+QString remove(const QString& file, const QString& service);
 
 } // namespace ServiceFile
