@@ -11,6 +11,8 @@
 
 #include <QDir>
 #include <QFocusEvent>
+#include <QRegularExpression>
+#include <QTextBoundaryFinder>
 #include <QTextCursor>
 #include <algorithm>
 
@@ -30,37 +32,59 @@ QString textOf(const QPlainTextEdit* box) {
     return box->toPlainText();
 }
 
-void keepFirst(QLineEdit* box, int count) {
-    box->setText(box->text().left(count));
+// Characters as a person sees them (grapheme clusters): a letter with its accents, an emoji with
+// its skin tone or the parts it is joined from, one character each however many code units it
+// takes. `end` is where the first `count` of them end.
+struct Characters {
+    qsizetype total = 0;
+    qsizetype end = 0;
+};
+Characters characters(const QString& text, qsizetype count) {
+    Characters found;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    for (qsizetype next = finder.toNextBoundary(); next >= 0; next = finder.toNextBoundary()) {
+        if (++found.total <= count)
+            found.end = next;
+    }
+    return found;
 }
-void keepFirst(QPlainTextEdit* box, int count) {
+
+void keepFirst(QLineEdit* box, qsizetype end) {
+    box->setText(box->text().left(end));
+}
+void keepFirst(QPlainTextEdit* box, qsizetype end) {
     // Cutting through a cursor keeps the undo history of what the teacher typed.
     QTextCursor cursor(box->document());
-    cursor.setPosition(count);
+    cursor.setPosition(int(end));
     cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
 }
 
-// A caret position past the end lands at the end, with nothing selected.
-void setSelStart(QLineEdit* box, int position) {
-    box->setCursorPosition(std::min<int>(position, box->text().size()));
+void putCaretAtEnd(QLineEdit* box) {
+    box->end(false);
 }
-void setSelStart(QPlainTextEdit* box, int position) {
-    QTextCursor cursor = box->textCursor();
-    cursor.setPosition(std::min<int>(position, box->document()->characterCount() - 1));
-    box->setTextCursor(cursor);
+void putCaretAtEnd(QPlainTextEdit* box) {
+    box->moveCursor(QTextCursor::End);
 }
 
-// The counter shows what is left of the limit; a longer text is cut to it, and the caret
-// goes to the end after every change. A screen reader names the counter by the box it counts.
+// The counter shows what is left of the limit; a longer text is cut to it between two
+// characters, and the caret goes to the end after every change. A screen reader names the
+// counter by the box it counts.
 template <class Box> void countAndCut(Box* box, QLabel* counter, int limit) {
-    const int length = int(textOf(box).size());
-    counter->setText(QString::number(limit - length));
+    const Characters counted = characters(textOf(box), limit);
+    counter->setText(QString::number(limit - counted.total));
     Accessibility::setName(counter, box->accessibleName() + QStringLiteral(": осталось символов ") +
                                         counter->text());
-    if (length > limit)
-        keepFirst(box, limit);
-    setSelStart(box, limit + 1);
+    if (counted.total > limit)
+        keepFirst(box, counted.end);
+    putCaretAtEnd(box);
+}
+
+// An answer is one line: a tab or a line break (CR LF as one) pasted into it is a blank.
+QString asOneLine(const QString& text) {
+    static const QRegularExpression breaks(
+        QStringLiteral("\\r\\n|[\\t\\n\\v\\f\\r\\x{85}\\x{2028}\\x{2029}]"));
+    return QString(text).replace(breaks, QStringLiteral(" "));
 }
 
 // The focus leaves for a menu or another window and comes back to the same box.
@@ -304,7 +328,10 @@ void frmEdit::txtVopros_Change() {
 }
 
 void frmEdit::txtOtvet_Change(int index) {
-    countAndCut(answerBoxes()[index], answerCounters()[index], kAnswerLimit);
+    QLineEdit* box = answerBoxes()[index];
+    if (const QString line = asOneLine(box->text()); line != box->text())
+        return box->setText(line); // the change this makes counts and cuts
+    countAndCut(box, answerCounters()[index], kAnswerLimit);
 }
 
 // Deferred, so that the mouse click that brought the focus does not place the caret over
