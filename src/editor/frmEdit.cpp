@@ -22,6 +22,9 @@ constexpr int kClientWidth = 7125;
 constexpr int kClientHeight = 4500;
 constexpr int kQuestionLimit = 255;
 constexpr int kAnswerLimit = 64;
+const QString kCannotEdit = QStringLiteral(
+    "\n\nРедактор теста не может работать: вопросы теста нельзя ни прочитать, ни сохранить. "
+    "Когда база данных будет исправлена, снова выберите «Режим Учителя».");
 
 // The editor's two kinds of text box, the single-line answers and the multi-line question,
 // seen through one set of words.
@@ -135,6 +138,7 @@ void frmEdit::placeMenuBar() {
 
 void frmEdit::bindFields() {
     m_data1 = addData(QStringLiteral("Data1"), QStringLiteral("Zadanie"));
+    m_data1->setErrorHandler([this](const Status& status) { Data1_Error(status); });
     m_data1->bind(m_ui->Label3, QStringLiteral("Numer"));
     m_data1->bind(m_ui->txtVopros, QStringLiteral("Text_Zadan"));
     const std::array<QCheckBox*, 4> checks{m_ui->Check1, m_ui->Check2, m_ui->Check3, m_ui->Check4};
@@ -198,10 +202,29 @@ bool frmEdit::eventFilter(QObject* watched, QEvent* event) {
 
 void frmEdit::Form_Load() {
     forms().setHelpFile(QStringLiteral("HELP_TEST.HLP"));
+    m_fault = Status::success();
+}
+
+// Opening the questions fails alike at every step after it: the window tells the first fault,
+// once, as it stands.
+void frmEdit::Data1_Error(const Status& status) {
+    if (m_fault.ok())
+        m_fault = status;
+}
+
+// Without its questions the editor has nothing to show and nowhere to store an edit: one
+// message saying why and what to do, then back to the start window.
+void frmEdit::Form_Activate() {
+    m_data1->setErrorHandler({}); // from now on each fault is shown as it happens
+    if (m_fault.ok())
+        return;
+    platform().MsgBox(m_fault.error + kCannotEdit, vbOKOnly + vbCritical,
+                      QStringLiteral("Ошибка базы данных"));
+    Unload();
 }
 
 void frmEdit::Form_Unload(int& cancel) {
-    if (!confirmLeaving()) {
+    if (m_fault.ok() && !confirmLeaving()) { // a refused editor has nothing to lose
         cancel = 1;
         return;
     }
