@@ -11,6 +11,8 @@
 
 #include <QDir>
 #include <QFocusEvent>
+#include <QRegularExpression>
+#include <QTextBoundaryFinder>
 #include <QTextCursor>
 #include <algorithm>
 
@@ -20,6 +22,9 @@ constexpr int kClientWidth = 7125;
 constexpr int kClientHeight = 4500;
 constexpr int kQuestionLimit = 255;
 constexpr int kAnswerLimit = 64;
+const QString kCannotEdit = QStringLiteral(
+    "\n\nРедактор теста не может работать: вопросы теста нельзя ни прочитать, ни сохранить. "
+    "Когда база данных будет исправлена, снова выберите «Режим Учителя».");
 
 // The editor's two kinds of text box, the single-line answers and the multi-line question,
 // seen through one set of words.
@@ -30,37 +35,59 @@ QString textOf(const QPlainTextEdit* box) {
     return box->toPlainText();
 }
 
-void keepFirst(QLineEdit* box, int count) {
-    box->setText(box->text().left(count));
+// Characters as a person sees them (grapheme clusters): a letter with its accents, an emoji with
+// its skin tone or the parts it is joined from, one character each however many code units it
+// takes. `end` is where the first `count` of them end.
+struct Characters {
+    qsizetype total = 0;
+    qsizetype end = 0;
+};
+Characters characters(const QString& text, qsizetype count) {
+    Characters found;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    for (qsizetype next = finder.toNextBoundary(); next >= 0; next = finder.toNextBoundary()) {
+        if (++found.total <= count)
+            found.end = next;
+    }
+    return found;
 }
-void keepFirst(QPlainTextEdit* box, int count) {
+
+void keepFirst(QLineEdit* box, qsizetype end) {
+    box->setText(box->text().left(end));
+}
+void keepFirst(QPlainTextEdit* box, qsizetype end) {
     // Cutting through a cursor keeps the undo history of what the teacher typed.
     QTextCursor cursor(box->document());
-    cursor.setPosition(count);
+    cursor.setPosition(int(end));
     cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
 }
 
-// A caret position past the end lands at the end, with nothing selected.
-void setSelStart(QLineEdit* box, int position) {
-    box->setCursorPosition(std::min<int>(position, box->text().size()));
+void putCaretAtEnd(QLineEdit* box) {
+    box->end(false);
 }
-void setSelStart(QPlainTextEdit* box, int position) {
-    QTextCursor cursor = box->textCursor();
-    cursor.setPosition(std::min<int>(position, box->document()->characterCount() - 1));
-    box->setTextCursor(cursor);
+void putCaretAtEnd(QPlainTextEdit* box) {
+    box->moveCursor(QTextCursor::End);
 }
 
-// The counter shows what is left of the limit; a longer text is cut to it, and the caret
-// goes to the end after every change. A screen reader names the counter by the box it counts.
+// The counter shows what is left of the limit; a longer text is cut to it between two
+// characters, and the caret goes to the end after every change. A screen reader names the
+// counter by the box it counts.
 template <class Box> void countAndCut(Box* box, QLabel* counter, int limit) {
-    const int length = int(textOf(box).size());
-    counter->setText(QString::number(limit - length));
+    const Characters counted = characters(textOf(box), limit);
+    counter->setText(QString::number(limit - counted.total));
     Accessibility::setName(counter, box->accessibleName() + QStringLiteral(": осталось символов ") +
                                         counter->text());
-    if (length > limit)
-        keepFirst(box, limit);
-    setSelStart(box, limit + 1);
+    if (counted.total > limit)
+        keepFirst(box, counted.end);
+    putCaretAtEnd(box);
+}
+
+// An answer is one line: a tab or a line break (CR LF as one) pasted into it is a blank.
+QString asOneLine(const QString& text) {
+    static const QRegularExpression breaks(
+        QStringLiteral("\\r\\n|[\\t\\n\\v\\f\\r\\x{85}\\x{2028}\\x{2029}]"));
+    return QString(text).replace(breaks, QStringLiteral(" "));
 }
 
 // The focus leaves for a menu or another window and comes back to the same box.
@@ -111,6 +138,7 @@ void frmEdit::placeMenuBar() {
 
 void frmEdit::bindFields() {
     m_data1 = addData(QStringLiteral("Data1"), QStringLiteral("Zadanie"));
+    m_data1->setErrorHandler([this](const Status& status) { Data1_Error(status); });
     m_data1->bind(m_ui->Label3, QStringLiteral("Numer"));
     m_data1->bind(m_ui->txtVopros, QStringLiteral("Text_Zadan"));
     const std::array<QCheckBox*, 4> checks{m_ui->Check1, m_ui->Check2, m_ui->Check3, m_ui->Check4};
@@ -174,10 +202,29 @@ bool frmEdit::eventFilter(QObject* watched, QEvent* event) {
 
 void frmEdit::Form_Load() {
     forms().setHelpFile(QStringLiteral("HELP_TEST.HLP"));
+    m_fault = Status::success();
+}
+
+// Opening the questions fails alike at every step after it: the window tells the first fault,
+// once, as it stands.
+void frmEdit::Data1_Error(const Status& status) {
+    if (m_fault.ok())
+        m_fault = status;
+}
+
+// Without its questions the editor has nothing to show and nowhere to store an edit: one
+// message saying why and what to do, then back to the start window.
+void frmEdit::Form_Activate() {
+    m_data1->setErrorHandler({}); // from now on each fault is shown as it happens
+    if (m_fault.ok())
+        return;
+    platform().MsgBox(m_fault.error + kCannotEdit, vbOKOnly + vbCritical,
+                      QStringLiteral("Ошибка базы данных"));
+    Unload();
 }
 
 void frmEdit::Form_Unload(int& cancel) {
-    if (!confirmLeaving()) {
+    if (m_fault.ok() && !confirmLeaving()) { // a refused editor has nothing to lose
         cancel = 1;
         return;
     }
@@ -304,7 +351,10 @@ void frmEdit::txtVopros_Change() {
 }
 
 void frmEdit::txtOtvet_Change(int index) {
-    countAndCut(answerBoxes()[index], answerCounters()[index], kAnswerLimit);
+    QLineEdit* box = answerBoxes()[index];
+    if (const QString line = asOneLine(box->text()); line != box->text())
+        return box->setText(line); // the change this makes counts and cuts
+    countAndCut(box, answerCounters()[index], kAnswerLimit);
 }
 
 // Deferred, so that the mouse click that brought the focus does not place the caret over

@@ -25,6 +25,7 @@ protected:
     void createControls(FormWidget& widget) override;
     void Form_Load() override;
     void Form_Unload(int& cancel) override;
+    void Form_Activate() override;
     void controlsDestroyed() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -53,12 +54,15 @@ private:
     void txtVopros_Change();
     void txtOtvet_Change(int index);
     void txtBox_GotFocus(QWidget* box);
+    void Data1_Error(const Status& status);
 
     bool hasQuestions() const;
     bool confirmLeaving() const;
 
     std::unique_ptr<Ui::frmEdit> m_ui;
     DataControl* m_data1 = nullptr;
+    // The first fault of opening the questions; the editor does not stay open after one.
+    Status m_fault;
     // The box that had the focus when a menu or another window took it.
     QWidget* m_focusLentBy = nullptr;
 };

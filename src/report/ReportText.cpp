@@ -1,5 +1,7 @@
 #include "ReportText.h"
 
+#include "ShownText.h"
+
 #include <QLocale>
 
 namespace report {
@@ -29,10 +31,19 @@ namespace {
 const QChar kEllipsis(0x2026);
 
 // The longest start of `word` that fits, ending after a hyphen when one is there, at least
-// one character so that wrapping advances.
+// one character so that wrapping advances, and never half of a surrogate pair. Found by halving,
+// so that a long word costs a few measurements, not one per character.
 qsizetype fittingPrefix(const QString& word, const QFontMetricsF& metrics, qreal width) {
-    qsizetype n = word.size();
-    while (n > 1 && metrics.horizontalAdvance(word.left(n)) > width)
+    qsizetype n = 1;
+    qsizetype tooLong = word.size() + 1;
+    while (tooLong - n > 1) {
+        const qsizetype middle = (n + tooLong) / 2;
+        if (metrics.horizontalAdvance(word.left(middle)) <= width)
+            n = middle;
+        else
+            tooLong = middle;
+    }
+    if (n > 1 && word[n - 1].isHighSurrogate())
         --n;
     const qsizetype hyphen = word.lastIndexOf(u'-', n - 1);
     return hyphen > 0 ? hyphen + 1 : n;
@@ -68,18 +79,29 @@ QString withEllipsis(QString line, const QFontMetricsF& metrics, qreal width) {
     return line + kEllipsis;
 }
 
-} // namespace
-
-QStringList wrapLines(const QString& text, const QFontMetricsF& metrics, qreal width,
-                      int maxLines) {
-    if (metrics.horizontalAdvance(text) <= width)
-        return {text}; // the usual case, without the cost of breaking
+// The lines of `text`, those beyond `maxLines` dropped and the last kept one ending in "…".
+QStringList cutToLines(const QString& text, const QFontMetricsF& metrics, qreal width,
+                       int maxLines) {
     QStringList lines = breakIntoLines(text, metrics, width);
     if (lines.size() > maxLines) {
         lines = lines.mid(0, maxLines);
         lines.last() = withEllipsis(lines.last(), metrics, width);
     }
     return lines;
+}
+
+} // namespace
+
+QStringList wrapLines(const QString& text, const QFontMetricsF& metrics, qreal width,
+                      int maxLines) {
+    // What cannot show is never measured; a text cut so ends in "…" whatever else fits.
+    const QString shown =
+        ShownText::startOf(text, ShownText::mostThatCanShow(metrics, width, maxLines));
+    if (shown.size() < text.size())
+        return cutToLines(shown + kEllipsis, metrics, width, maxLines);
+    if (metrics.horizontalAdvance(text) <= width)
+        return {text}; // the usual case, without the cost of breaking
+    return cutToLines(text, metrics, width, maxLines);
 }
 
 int linesFitting(const QFontMetricsF& metrics, qreal height) {

@@ -33,7 +33,6 @@ void frmTest::createControls(FormWidget& widget) {
     m_ui = std::make_unique<Ui::frmTest>();
     m_ui->setupUi(&widget);
     setClientSize(7305, 4800);
-    keepTextWhole(m_ui->Text1, 7); // a question of 255 capitals at the least
     setFontSize(m_ui->Label8, 8.25);
     bindControls();
     addTimer(QStringLiteral("Timer1"), 100, true, [this] { Timer1_Timer(); });
@@ -43,13 +42,14 @@ void frmTest::createControls(FormWidget& widget) {
 
 void frmTest::bindControls() {
     m_data1 = addData(QStringLiteral("Data1"), QStringLiteral("Zadanie"));
-    m_data1->bind(m_ui->Text1, QStringLiteral("Text_Zadan"));
+    m_data1->bind(m_ui->lblVopros, QStringLiteral("Text_Zadan"));
     m_data1->bind(m_ui->Label8, QStringLiteral("Numer"));
     m_data1->bind(m_ui->txtNomer, QStringLiteral("Numer"));
     for (int i = 0; i < 4; ++i) {
         m_data1->bind(options()[i], QStringLiteral("Otvet_%1").arg(i + 1));
         m_data1->bind(keys()[i], QStringLiteral("Rezult_%1").arg(i + 1));
     }
+    connect(m_data1, &DataControl::rowLoaded, this, &frmTest::showQuestionText);
     connect(m_data1, &DataControl::rowLoaded, this, &frmTest::nameQuestion);
     m_data2 = addData(QStringLiteral("Data2"), QStringLiteral("Rezultat"));
     // It only gives the caption its name; the sign-in has told of any fault of the store.
@@ -81,6 +81,12 @@ std::array<QCheckBox*, 4> frmTest::keys() const {
 std::array<QCheckBox*, kQuestions> frmTest::outcomeBoxes() const {
     return {m_ui->chOtv1, m_ui->chOtv2, m_ui->chOtv3, m_ui->chOtv4, m_ui->chOtv5,
             m_ui->chOtv6, m_ui->chOtv7, m_ui->chOtv8, m_ui->chOtv9, m_ui->chOtv10};
+}
+
+// The question box shows the stored question through its hidden accessor, so that a question
+// too long to show is cut for the box alone.
+void frmTest::showQuestionText() {
+    m_ui->Text1->setWholeText(m_ui->lblVopros->text());
 }
 
 // A screen reader names the question box by the question's number and each box by the option

@@ -43,6 +43,7 @@ private:
     void bindControls();
     void moveToStudentRow();
     void tellMissingNumbers(const QList<int>& missing);
+    void showQuestionText();
     void nameQuestion();
 
     std::array<QCheckBox*, 4> picks() const;

@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -69,6 +70,8 @@ private slots:
     void helpTopics();
     void tabOrderSkipsChecksAndButtons();
     void emptyTableIsReportedNotFatal();
+    void questionsCannotBeEdited_data();
+    void questionsCannotBeEdited();
     void teacherRoadFromStartToTheTable();
 };
 
@@ -418,6 +421,32 @@ void tst_frmEdit::emptyTableIsReportedNotFatal() {
     QVERIFY(!program.platform.messages.isEmpty());
     QVERIFY(program.platform.messages[0].text.contains(QStringLiteral("нет ни одного вопроса")));
     QCOMPARE(program.platform.ends + program.platform.quits, 0);
+}
+
+// Without its questions: one message saying why and what to do, then the start window again.
+void tst_frmEdit::questionsCannotBeEdited_data() {
+    QTest::addColumn<QString>("sql"); // run on the database; empty: no file at all
+    QTest::addColumn<QString>("told");
+    QTest::newRow("no database file") << ""
+                                      << "не найден";
+    QTest::newRow("a field missing") << "ALTER TABLE Zadanie DROP COLUMN Otvet_3;"
+                                     << "нет поля «Otvet_3»";
+}
+
+void tst_frmEdit::questionsCannotBeEdited() {
+    QFETCH(QString, sql);
+    QFETCH(QString, told);
+    Program program(sql);
+    if (sql.isEmpty())
+        QVERIFY(QFile::remove(program.db.path()));
+
+    program.forms.Show(QStringLiteral("frmEdit"));
+
+    QCOMPARE(program.platform.messages.size(), 1);
+    const QString& text = program.platform.messages[0].text;
+    QVERIFY(text.contains(told) && text.contains(QStringLiteral("Режим Учителя")));
+    QVERIFY(!program.forms.isLoaded(QStringLiteral("frmEdit")));
+    QVERIFY(program.forms.find(QStringLiteral("frmStart"))->isVisible());
 }
 
 // Start window, password, editor: the teacher changes a question and its key.

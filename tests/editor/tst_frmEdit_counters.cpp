@@ -92,7 +92,7 @@ private slots:
     void emptyBoxShowsItsLimit();
     void characterBeyondTheLimitIsCut_data() { addBoxRows(); }
     void characterBeyondTheLimitIsCut();
-    void pasteIsCutWithCaretAtTheEnd_data() { addBoxRows(); }
+    void pasteIsCutWithCaretAtTheEnd_data();
     void pasteIsCutWithCaretAtTheEnd();
     void typingInTheMiddleSendsTheCaretToTheEnd_data() { addBoxRows(); }
     void typingInTheMiddleSendsTheCaretToTheEnd();
@@ -129,22 +129,46 @@ void tst_frmEdit_counters::characterBeyondTheLimitIsCut() {
     QCOMPARE(c.caret(), c.limit);
 }
 
+// Characters as a person sees them: the limit counts an emoji with its skin tone or a letter
+// with its accent as one, and a cut never splits one. An answer is one line.
+void tst_frmEdit_counters::pasteIsCutWithCaretAtTheEnd_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("kept");
+    QTest::addColumn<int>("left"); // on the counter
+    for (const char* name : {"txtVopros", "txtOtvet1", "txtOtvet2", "txtOtvet3", "txtOtvet4"}) {
+        const int limit = QLatin1String(name) == QLatin1String("txtVopros") ? 255 : 64;
+        QString letters;
+        for (int i = 0; i < 300; ++i)
+            letters += QChar(u'а' + i % 32);
+        const QString full(limit - 1, u'Ж');
+        QTest::addRow("%s, 300 letters", name) << name << letters << letters.left(limit) << 0;
+        QTest::addRow("%s, emoji last", name)
+            << name << full + "👍🏽" << full + "👍🏽" << 0;
+        QTest::addRow("%s, accented letter last", name)
+            << name << full + "е\u0301ж" << full + "е\u0301" << 0;
+    }
+    QTest::newRow("txtOtvet3, tab and line breaks")
+        << "txtOtvet3" << QStringLiteral("а\tб\r\nв\nг\u2028д") << QStringLiteral("а б в г д")
+        << 64 - 9;
+}
+
 void tst_frmEdit_counters::pasteIsCutWithCaretAtTheEnd() {
     QFETCH(QString, box);
+    QFETCH(QString, pasted);
+    QFETCH(QString, kept);
+    QFETCH(int, left);
     Program program;
     const Counted c = counted(openEditor(program), box);
-    QString pasted;
-    for (int i = 0; i < 300; ++i)
-        pasted += QChar(u'а' + i % 32);
     c.setText(QString());
     QGuiApplication::clipboard()->setText(pasted);
 
     c.box->setFocus();
     QTest::keyClick(c.box, Qt::Key_V, Qt::ControlModifier);
 
-    QCOMPARE(c.text(), pasted.left(c.limit));
-    QCOMPARE(c.counter->text(), QStringLiteral("0"));
-    QCOMPARE(c.caret(), c.limit);
+    QCOMPARE(c.text(), kept);
+    QCOMPARE(c.counter->text(), QString::number(left));
+    QCOMPARE(c.caret(), kept.size());
     QCOMPARE(c.selected(), QString());
 }
 

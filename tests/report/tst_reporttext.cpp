@@ -79,6 +79,11 @@ void tst_ReportText::wrapLines_data() {
         << "Задан.10" << 567.0 << 2 << QStringList{"Задан.", "10"};
     QTest::newRow("cut with ellipsis")
         << "Один два три четыре пять" << 800.0 << 2 << QStringList{"Один два", "три…"};
+    QTest::newRow("a megabyte of words")
+        << "Один два три четыре пять" + QStringLiteral(" шесть").repeated(200000) << 800.0 << 2
+        << QStringList{"Один два", "три…"};
+    QTest::newRow("a megabyte in one word")
+        << "Задан." + QString(1000000, u'0') << 567.0 << 2 << QStringList{"Задан.", "0000…"};
 }
 
 void tst_ReportText::wrapLines() {

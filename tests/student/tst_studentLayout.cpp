@@ -57,6 +57,7 @@ private slots:
     void longestTextsShowWhole_data();
     void longestTextsShowWhole();
     void longestNameIsCutWithTooltip();
+    void megabyteIsCutForTheWindowOnly();
     void exactFontSizes_data();
     void exactFontSizes();
 };
@@ -119,14 +120,14 @@ void tst_studentLayout::longestTextsShowWhole() {
     StudentRun run;
     showQuestion(run, question, option);
 
-    auto* box = run.control<QPlainTextEdit>(kTest, QStringLiteral("Text1"));
+    auto* box = run.control<FittingTextBox>(kTest, QStringLiteral("Text1"));
     QCOMPARE(box->toPlainText(), question);
     QTextCursor end = box->textCursor();
     end.movePosition(QTextCursor::End);
     QVERIFY2(box->cursorRect(end).bottom() < box->viewport()->height(),
-             qPrintable(QString::number(box->font().pointSizeF())));
+             qPrintable(QString::number(box->shownFont().pointSizeF())));
     QCOMPARE(box->verticalScrollBar()->maximum(), 0);
-    QVERIFY(box->font().pointSizeF() >= 7);
+    QVERIFY(box->shownFont().pointSizeF() >= 7);
     for (int k = 1; k <= 4; ++k) {
         auto* label = run.control<FittingLabel>(kTest, QStringLiteral("Label%1").arg(k));
         const TextFit shown = label->shown();
@@ -160,6 +161,25 @@ void tst_studentLayout::longestNameIsCutWithTooltip() {
     QApplication::sendEvent(label, &help);
     QCOMPARE(QToolTip::text(), name);
     saveShot(run.form(QStringLiteral("frmOtchot")).widget(), QStringLiteral("longest name"));
+}
+
+// A megabyte in one word where a line is expected (a database changed by another program): the
+// window shows at once what fits, ending in "…", and the stored texts stay whole.
+void tst_studentLayout::megabyteIsCutForTheWindowOnly() {
+    const QString text(1000000, QChar(0x0416));
+    StudentRun run;
+    showQuestion(run, text, text);
+
+    const QString question =
+        run.control<FittingTextBox>(kTest, QStringLiteral("Text1"))->toPlainText();
+    QVERIFY(question.size() < 100000 && question.endsWith(QChar(0x2026)));
+    QVERIFY(text.startsWith(question.chopped(1)));
+    const TextFit option = run.control<FittingLabel>(kTest, QStringLiteral("Label4"))->shown();
+    QVERIFY(option.cut && option.lines.last().endsWith(QChar(0x2026)));
+    run.control<QCheckBox>(kTest, QStringLiteral("Check1"))->click();
+    run.control<QPushButton>(kTest, QStringLiteral("cmdNext"))->click(); // leaves the row
+    QCOMPARE(run.db.scalar("SELECT Text_Zadan || Otvet_4 FROM Zadanie WHERE Numer = 1").toString(),
+             text + text);
 }
 
 void tst_studentLayout::exactFontSizes_data() {
