@@ -8,6 +8,7 @@
 #include "ReportForms.h"
 #include "StartupForms.h"
 #include "StudentForms.h"
+#include "WindowHints.h"
 
 #include <QApplication>
 #include <QDir>
@@ -37,7 +38,7 @@ int main(int argc, char** argv) {
                          QStringLiteral(KVZ_DATA_DIR)});
     Forms forms(platform, QString::fromUtf8(KVZ_DATABASE_PATH));
     registerStartupForms(forms);
-    app.setWindowIcon(QIcon(QStringLiteral(":/kvz.png")));
+    app.setWindowIcon(programIcon());
     registerStudentForms(forms);
     registerEditorForms(forms);
     registerBrowserForms(forms);
