@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Builds the program, installs the delivered database at its fixed path when none is there,
-# and starts the program in the current directory (where it keeps title.ini).
+# Builds the program alone (no tests), installs it under /usr/local and the delivered database at
+# its fixed path when none is there, and starts the program in the current directory (where it
+# keeps title.ini).
 set -euo pipefail
 KVZ_ROOT=$(cd "$(dirname "$0")" && pwd)
 . "$KVZ_ROOT/scripts/deps.sh"
 
 kvz_install_packages
-kvz_build "$KVZ_ROOT/build-release"
+kvz_build "$KVZ_ROOT/build-release" -DKVZ_BUILD_TESTS=OFF
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 $sudo cmake --install "$KVZ_ROOT/build-release"

@@ -16,8 +16,8 @@ run_tests() {
         env QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)")
 }
 
-run_tests "$KVZ_ROOT/build-test"
+run_tests "$KVZ_ROOT/build-test" -DKVZ_BUILD_TESTS=ON
 if [ "${KVZ_SKIP_SANITIZE:-0}" != 1 ]; then
     echo "== the same tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-    run_tests "$KVZ_ROOT/build-test-asan" -DKVZ_SANITIZE=ON
+    run_tests "$KVZ_ROOT/build-test-asan" -DKVZ_BUILD_TESTS=ON -DKVZ_SANITIZE=ON
 fi

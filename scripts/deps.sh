@@ -1,9 +1,10 @@
 # Sourced by run.sh and test.sh: installs what the build, the program and the tests need.
-KVZ_PACKAGES="cmake make g++ qt6-base-dev qt6-base-dev-tools libxcb1-dev libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev fonts-liberation poppler-utils libcups2-dev qt6-translations-l10n"
-# Only the tests: the Debian package's dependencies are found by dpkg-shlibdeps, and lintian
-# checks the package against Debian's policy; a virtual display with the session and
-# accessibility buses shows what the program tells a screen reader.
-KVZ_TEST_PACKAGES="dpkg-dev lintian xvfb xauth dbus at-spi2-core postgresql"
+KVZ_PACKAGES="cmake make g++ qt6-base-dev qt6-base-dev-tools libxcb1-dev libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev fonts-liberation libcups2-dev qt6-translations-l10n"
+# Only the tests: pdftotext reads the report's PDF back, the Debian package's dependencies are
+# found by dpkg-shlibdeps, and lintian checks the package against Debian's policy; a virtual
+# display with the session and accessibility buses shows what the program tells a screen reader;
+# PostgreSQL's pg_virtualenv runs the class server's tests in a throw-away cluster.
+KVZ_TEST_PACKAGES="poppler-utils dpkg-dev lintian xvfb xauth dbus at-spi2-core postgresql"
 
 # Installs KVZ_PACKAGES and the packages named as arguments.
 kvz_install_packages() {

@@ -9,6 +9,7 @@
 #include "PendingDeletion.h"
 #include "ResultsGrid.h"
 #include "ResultsModel.h"
+#include "WindowHints.h"
 #include "ui_frmVeiv.h"
 
 #include <algorithm>
@@ -74,7 +75,7 @@ void frmVeiv::createControls(FormWidget& widget) {
     m_ui->setupUi(&widget);
     setClientSize(kStudentView.width - kFixedFrameWidthTwips,
                   kStudentView.height - kFixedFrameHeightTwips);
-    widget.setWindowIcon(QIcon(QStringLiteral(":/kvz.png")));
+    widget.setWindowIcon(programIcon());
     lb = {m_ui->lb1, m_ui->lb2, m_ui->lb3, m_ui->lb4, m_ui->lb5,
           m_ui->lb6, m_ui->lb7, m_ui->lb8, m_ui->lb9, m_ui->lb10};
     chOt = {m_ui->chOt1, m_ui->chOt2, m_ui->chOt3, m_ui->chOt4, m_ui->chOt5,

@@ -4,6 +4,7 @@
 #include "Platform.h"
 
 #include <QDir>
+#include <QLibrary>
 #include <QLineEdit>
 #include <QPageRanges>
 #include <QPdfWriter>
@@ -116,6 +117,34 @@ bool drawToPdf(const QPrinter& printer, const QString& file,
     return draw(writer);
 }
 
+// The print system's library, loaded at the first print: linked to the program, it and the twenty
+// libraries it needs would be loaded at every start, before the start window could be shown.
+struct Cups {
+    decltype(&cupsAddOption) addOption = nullptr;
+    decltype(&cupsFreeOptions) freeOptions = nullptr;
+    decltype(&cupsPrintFile2) printFile2 = nullptr;
+    decltype(&cupsLastError) lastError = nullptr;
+
+    bool loaded() const { return addOption && freeOptions && printFile2 && lastError; }
+};
+
+template <class Function> void resolve(QLibrary& library, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(library.resolve(name));
+}
+
+const Cups& cups() {
+    static const Cups functions = [] {
+        QLibrary library(QStringLiteral("cups"), 2); // stays loaded: the object only names it
+        Cups f;
+        resolve(library, "cupsAddOption", f.addOption);
+        resolve(library, "cupsFreeOptions", f.freeOptions);
+        resolve(library, "cupsPrintFile2", f.printFile2);
+        resolve(library, "cupsLastError", f.lastError);
+        return f;
+    }();
+    return functions;
+}
+
 // Qt's print dialog keeps the job options it sets for CUPS (pages per sheet, odd or even pages,
 // banners, priority) as name and value pairs in this property of the printer's engine. The
 // pages themselves are chosen when the job is drawn.
@@ -125,33 +154,37 @@ int addDialogOptions(const QPrinter& printer, int count, cups_option_t** options
     const QStringList pairs = printer.printEngine()->property(kDialogCupsOptions).toStringList();
     for (qsizetype i = 0; i + 1 < pairs.size(); i += 2) {
         if (pairs[i] != QLatin1String("page-ranges"))
-            count = cupsAddOption(pairs[i].toUtf8().constData(), pairs[i + 1].toUtf8().constData(),
-                                  count, options);
+            count = cups().addOption(pairs[i].toUtf8().constData(),
+                                     pairs[i + 1].toUtf8().constData(), count, options);
     }
     return count;
 }
 
 QString submit(const QString& queue, const QPrinter& printer, const QString& pdfFile) {
+    const Cups& c = cups();
     cups_option_t* options = nullptr;
     int count = addDialogOptions(printer, 0, &options);
-    count = cupsAddOption("copies", QByteArray::number(printer.copyCount()).constData(), count,
-                          &options);
-    count = cupsAddOption("collate", printer.collateCopies() ? "true" : "false", count, &options);
+    count =
+        c.addOption("copies", QByteArray::number(printer.copyCount()).constData(), count, &options);
+    count = c.addOption("collate", printer.collateCopies() ? "true" : "false", count, &options);
     if (const char* sides = sidesOf(printer.duplex()))
-        count = cupsAddOption("sides", sides, count, &options);
+        count = c.addOption("sides", sides, count, &options);
     if (printer.colorMode() == QPrinter::GrayScale)
-        count = cupsAddOption("print-color-mode", "monochrome", count, &options);
-    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, queue.toLocal8Bit().constData(),
-                                   QFile::encodeName(pdfFile).constData(),
-                                   printer.docName().toUtf8().constData(), count, options);
-    cupsFreeOptions(count, options);
-    return job > 0 ? QString() : refusal(cupsLastError(), queue);
+        count = c.addOption("print-color-mode", "monochrome", count, &options);
+    const int job = c.printFile2(CUPS_HTTP_DEFAULT, queue.toLocal8Bit().constData(),
+                                 QFile::encodeName(pdfFile).constData(),
+                                 printer.docName().toUtf8().constData(), count, options);
+    c.freeOptions(count, options);
+    return job > 0 ? QString() : refusal(c.lastError(), queue);
 }
 
 } // namespace
 
 QString printThroughCups(const QString& queue, const QPrinter& settings,
                          const std::function<bool(QPagedPaintDevice&)>& draw) {
+    if (!cups().loaded())
+        return QStringLiteral(
+            "Система печати недоступна: не найдена библиотека CUPS «libcups.so.2».");
     const QTemporaryDir folder;
     const QString file = folder.filePath(QStringLiteral("job.pdf"));
     if (!folder.isValid() || !drawToPdf(settings, file, draw))

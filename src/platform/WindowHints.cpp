@@ -1,6 +1,9 @@
 #include "WindowHints.h"
 
 #include <QGuiApplication>
+#include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 #include <QWidget>
 
 #if defined(KVZ_HAVE_XCB) && QT_CONFIG(xcb)
@@ -39,3 +42,9 @@ void keepOffTaskbar(QWidget& window) {
 }
 
 #endif
+
+QIcon programIcon() {
+    QImageReader reader(QStringLiteral(":/kvz.png"), "png");
+    reader.setAutoDetectImageFormat(false);
+    return QIcon(QPixmap::fromImage(reader.read()));
+}

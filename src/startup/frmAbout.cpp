@@ -1,6 +1,7 @@
 #include "frmAbout.h"
 
 #include "FormTimer.h"
+#include "WindowHints.h"
 #include "ui_frmAbout.h"
 
 #include <array>
@@ -13,7 +14,7 @@ void frmAbout::createControls(FormWidget& widget) {
     m_ui = std::make_unique<Ui::frmAbout>();
     m_ui->setupUi(&widget);
     setClientSize(4725, 1410, Border::Tool);
-    widget.setWindowIcon(QIcon(QStringLiteral(":/kvz.png")));
+    widget.setWindowIcon(programIcon());
     setCaption(QStringLiteral("Томск"));
     m_timer1 = addTimer(QStringLiteral("Timer1"), 30, false, [this] { Timer1_Timer(); });
     connect(m_ui->Command1, &QPushButton::clicked, this, &frmAbout::Command1_Click);

@@ -3,6 +3,7 @@
 #include "ComboBox.h"
 #include "Controls.h"
 #include "Forms.h"
+#include "WindowHints.h"
 #include "mdF.h"
 #include "ui_frmStart.h"
 
@@ -22,7 +23,7 @@ void frmStart::createControls(FormWidget& widget) {
     m_ui->setupUi(&widget);
     setClientSize(3765, 1545, Border::Dialog);
     setFontSize(m_ui->cmdHelp, 13.5);
-    widget.setWindowIcon(QIcon(QStringLiteral(":/kvz.png")));
+    widget.setWindowIcon(programIcon());
     m_combo1Index = new ComboListIndex(m_ui->Combo1);
     connect(m_ui->cmdAdd, &QPushButton::clicked, this, &frmStart::cmdAdd_Click);
     connect(m_ui->cmdHelp, &QPushButton::clicked, this, &frmStart::cmdHelp_Click);

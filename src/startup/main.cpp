@@ -8,6 +8,7 @@
 #include "ReportForms.h"
 #include "StartupForms.h"
 #include "StudentForms.h"
+#include "WindowHints.h"
 
 #include <QApplication>
 #include <QDir>
@@ -38,7 +39,7 @@ int main(int argc, char** argv) {
     // The class's server when this PC has its connection service, else the file of one PC.
     Forms forms(platform, Store::choose(QString::fromUtf8(KVZ_DATABASE_PATH)));
     registerStartupForms(forms);
-    app.setWindowIcon(QIcon(QStringLiteral(":/kvz.png")));
+    app.setWindowIcon(programIcon());
     registerStudentForms(forms);
     registerEditorForms(forms);
     registerBrowserForms(forms);

@@ -179,6 +179,8 @@ void tst_Package::controlFields_data() {
                            << "(^|, )fonts-liberation(,|$)";
     QTest::newRow("Qt's Russian texts") << "Depends"
                                         << "(^|, )qt6-translations-l10n(,|$)";
+    QTest::newRow("print system") << "Depends"
+                                  << "(^|, )libcups2(,|$)";
 }
 
 void tst_Package::controlFields() {

@@ -7,6 +7,7 @@
 #include "ui_frmStart.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QTest>
@@ -58,6 +59,7 @@ void pickItem(QComboBox* combo, int index) {
 class tst_frmStart : public QObject {
     Q_OBJECT
 private slots:
+    void showingLoadsOnlyWhatTheWindowNeeds(); // first: later tests open other windows
     void firstStartCreatesTitleFile();
     void captionFromTitleFile_data();
     void captionFromTitleFile();
@@ -71,6 +73,22 @@ private slots:
     void freshLoadEachTimeShown();
     void controlsAtTheirPlaces();
 };
+
+// The print system's library, the image plugins and the database each cost the first window's
+// showing time; they are loaded or opened when first needed.
+void tst_frmStart::showingLoadsOnlyWhatTheWindowNeeds() {
+    Fixture f;
+    f.forms.Show(QStringLiteral("frmStart"));
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        QSKIP("the system does not list a program's mapped files");
+    const QByteArray mapped = maps.readAll();
+    QVERIFY(!mapped.contains("libcups"));
+    QVERIFY(!mapped.contains("/imageformats/"));
+    const QString db = QFileInfo(f.db.path()).canonicalFilePath();
+    for (const QFileInfo& open : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::Files))
+        QVERIFY(open.symLinkTarget() != db);
+}
 
 void tst_frmStart::firstStartCreatesTitleFile() {
     Fixture f;
