@@ -34,6 +34,7 @@ private:
     void Timer1_Timer();
     void cmdOk_Click();
     void startPusk();
+    void nameResult();
 
     std::array<QCheckBox*, QuestionNumbers::kQuestions> outcomeBoxes() const;
     std::array<QLabel*, QuestionNumbers::kQuestions> outcomeLabels() const;

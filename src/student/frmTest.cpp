@@ -81,10 +81,14 @@ std::array<QCheckBox*, kQuestions> frmTest::outcomeBoxes() const {
 }
 
 // A screen reader names the question box by the question's number and each box by the option
-// it ticks; an option without text by its place.
+// it ticks; an option without text by its place. "Далее >>", which keeps the focus, describes the
+// question shown: a screen reader reads out each new one.
 void frmTest::nameQuestion() {
     Accessibility::setName(m_ui->Text1,
                            QStringLiteral("Вопрос %1").arg(m_ui->Label8->text()).trimmed());
+    Accessibility::setDescription(m_ui->cmdNext, m_ui->Text1->accessibleName() +
+                                                     QStringLiteral(": ") +
+                                                     m_ui->Text1->toPlainText());
     for (int i = 0; i < 4; ++i) {
         const QString option = options()[i]->text().trimmed();
         Accessibility::setName(

@@ -18,6 +18,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 
 namespace {
@@ -90,6 +92,10 @@ private slots:
     void focusIsDrawnOnEveryControl();
     void keysReachWhatTabSkips_data();
     void keysReachWhatTabSkips();
+    void resultIsReadByTabAndAsItShows_data();
+    void resultIsReadByTabAndAsItShows();
+    void keysOpenTheEditorsMenu_data();
+    void keysOpenTheEditorsMenu();
 };
 
 // No two controls share a name: none of these windows shows one thing twice.
@@ -132,10 +138,13 @@ void tst_accessibleWindows::checkBoxesCarryTheOptionsOfTheQuestion() {
     }
     const QVariantList row = program.db.column(
         QStringLiteral("SELECT Numer FROM Zadanie ORDER BY rowid LIMIT 1 OFFSET %1").arg(answered));
-    QCOMPARE(
-        QAccessible::queryAccessibleInterface(window->findChild<QWidget*>(QStringLiteral("Text1")))
-            ->text(QAccessible::Name),
-        QStringLiteral("Вопрос %1").arg(row.value(0).toInt()));
+    const QString question = QStringLiteral("Вопрос %1").arg(row.value(0).toInt());
+    auto* text = window->findChild<QPlainTextEdit*>(QStringLiteral("Text1"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(text)->text(QAccessible::Name), question);
+    // "Далее >>" keeps the focus: its description, read out as it changes, is the new question.
+    QCOMPARE(QAccessible::queryAccessibleInterface(window->findChild<QWidget*>("cmdNext"))
+                 ->text(QAccessible::Description),
+             question + QStringLiteral(": ") + text->toPlainText());
     for (int k = 1; k <= 4; ++k) {
         QString option =
             program.db
@@ -314,6 +323,77 @@ void tst_accessibleWindows::keysReachWhatTabSkips() {
     QTRY_COMPARE(clicked.count(), 1);
     if (helpTopic)
         QTRY_COMPARE(program.platform.helps.value(0).context, helpTopic);
+}
+
+void tst_accessibleWindows::resultIsReadByTabAndAsItShows_data() {
+    QTest::addColumn<QString>("view");
+    QTest::addColumn<QString>("button"); // has the focus and tells the whole result
+    QTest::addColumn<QString>("percentage");
+    QTest::newRow("result screen") << "frmOtchot"
+                                   << "cmdOk"
+                                   << "Вы правильно ответили на 10% от всех вопросов";
+    QTest::newRow("browser") << "frmVeiv"
+                             << "Command2"
+                             << "Учащийся 10% от всех заданий выполнено правильно";
+}
+
+// Tab reaches the name, each verdict and the percentage, each spoken as a sentence; the button
+// that has the focus as the window opens (or as it steps) describes them all.
+void tst_accessibleWindows::resultIsReadByTabAndAsItShows() {
+    QFETCH(QString, view);
+    QFETCH(QString, button);
+    QFETCH(QString, percentage);
+    AllWindows program;
+    program.db.setResults({TestDatabase::resultRow(QStringLiteral("Иванов"), "1000000000", "10")});
+    QWidget* window = program.open(view);
+    program.timer(window, "Timer1")->fire();
+    QStringList expected{QStringLiteral("Участник теста: Иванов")};
+    for (int k = 1; k <= 10; ++k)
+        expected
+            << QStringLiteral("Вопрос %1: Ответ %2").arg(k).arg(k == 1 ? "правильный" : "неверный");
+    expected << percentage;
+    QStringList spoken;
+    for (QWidget* w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain())
+        if (w->isVisible() && (w->focusPolicy() & Qt::TabFocus))
+            spoken << QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+    for (const QString& sentence : expected)
+        QVERIFY2(spoken.contains(sentence), qPrintable(sentence));
+    QCOMPARE(QAccessible::queryAccessibleInterface(window->findChild<QWidget*>(button))
+                 ->text(QAccessible::Description),
+             expected.join(QStringLiteral(". ")) + u'.');
+}
+
+void tst_accessibleWindows::keysOpenTheEditorsMenu_data() {
+    QTest::addColumn<bool>("f10");
+    QTest::addColumn<bool>("bridgeCopies"); // a screen reader's bridge posts each key again
+    QTest::newRow("F10") << true << false;
+    QTest::newRow("Alt alone") << false << false;
+    QTest::newRow("Alt alone, with a screen reader") << false << true;
+}
+
+// Alt goes down and up as the window system delivers it; with a screen reader, the bridge then
+// posts it again, and the menu must stay open all the same.
+void tst_accessibleWindows::keysOpenTheEditorsMenu() {
+    QFETCH(bool, f10);
+    QFETCH(bool, bridgeCopies);
+    AllWindows program;
+    QWindow* window = program.open(QStringLiteral("frmEdit"))->windowHandle();
+    auto* bar = program.forms.find(QStringLiteral("frmEdit"))->widget()->findChild<QMenuBar*>();
+    if (f10) {
+        QTest::keyClick(window, Qt::Key_F10);
+    } else {
+        QTest::keyPress(QApplication::focusWidget(), Qt::Key_Alt, Qt::AltModifier);
+        QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Alt, Qt::AltModifier);
+    }
+    if (bridgeCopies) {
+        QCoreApplication::postEvent(window,
+                                    new QKeyEvent(QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier));
+        QCoreApplication::postEvent(window,
+                                    new QKeyEvent(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier));
+        QCoreApplication::processEvents();
+    }
+    QVERIFY(bar->activeAction());
+    QCOMPARE(bar->activeAction()->text(), QStringLiteral("Файл"));
 }
 
 QTEST_MAIN(tst_accessibleWindows)
