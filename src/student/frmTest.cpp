@@ -81,8 +81,8 @@ std::array<QCheckBox*, kQuestions> frmTest::outcomeBoxes() const {
 }
 
 // A screen reader names the question box by the question's number and each box by the option
-// it ticks; an option without text by its place. "Далее >>", which keeps the focus, describes the
-// question shown: a screen reader reads out each new one.
+// it ticks; an option without text by its place. "Далее >>", which has the focus as the window
+// opens, describes the question shown.
 void frmTest::nameQuestion() {
     Accessibility::setName(m_ui->Text1,
                            QStringLiteral("Вопрос %1").arg(m_ui->Label8->text()).trimmed());
@@ -136,6 +136,9 @@ void frmTest::cmdNext_Click() {
     RecordAnswer();
     ClearChecks();
     nextQuestion();
+    // A screen reader reads the question that now has the focus: it reads no change of a control
+    // that keeps it.
+    m_ui->Text1->setFocus();
 }
 
 // The last question stays on screen once the table ends.
