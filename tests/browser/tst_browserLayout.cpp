@@ -1,10 +1,6 @@
 #include "BrowserFixture.h"
 #include "LayoutCheck.h"
-#include "TextFit.h"
 #include "ui_frmVeiv.h"
-
-#include <QHelpEvent>
-#include <QToolTip>
 
 using namespace browser;
 
@@ -16,7 +12,6 @@ private slots:
     void initTestCase() { useProgramFonts(); }
     void textsFitAndControlsStayInside_data();
     void textsFitAndControlsStayInside();
-    void longestNameIsCutWithTooltip();
 };
 
 void tst_browserLayout::textsFitAndControlsStayInside_data() {
@@ -39,18 +34,6 @@ void tst_browserLayout::textsFitAndControlsStayInside() {
     if (overview)
         b.ui().cmdIzm->click();
     verifyTextsFitAndControlsStayInside(b.window().widget(), true);
-}
-
-// As on the result screen: a name of 255 capitals ends in "…", the whole name in its tooltip.
-void tst_browserLayout::longestNameIsCutWithTooltip() {
-    const QString name(255, QChar(0x0428));
-    Browser b({row(name, QStringLiteral("100"), 10)});
-    b.open(true);
-    FittingLabel* label = b.ui().Label2;
-    QVERIFY(label->shown().lines.last().endsWith(QChar(0x2026)));
-    QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), label->mapToGlobal(QPoint(2, 2)));
-    QApplication::sendEvent(label, &help);
-    QCOMPARE(QToolTip::text(), name);
 }
 
 QTEST_MAIN(tst_browserLayout)
