@@ -204,6 +204,23 @@ void frmVeiv::ShowAnswers() {
         Accessibility::setName(
             lb[k], QStringLiteral("Вопрос %1: %2").arg(QString::number(k + 1), lb[k]->text()));
     }
+    nameAnswers();
+}
+
+// Tab reaches the name, each verdict and the percentage, each read as a sentence; "<<<" and ">>>",
+// which keep the focus as they step, tell the whole answer of the student stepped to.
+void frmVeiv::nameAnswers() {
+    Accessibility::setName(m_ui->Label2,
+                           m_ui->Label1->text() + QStringLiteral(": ") + m_ui->Label2->text());
+    Accessibility::setName(m_ui->lblRes, m_ui->Label8->text() + u' ' + m_ui->lblRes->text() +
+                                             m_ui->Label25->text());
+    QList<QWidget*> answer{m_ui->Label2};
+    for (QLabel* label : lb)
+        answer << label;
+    answer << m_ui->lblRes;
+    const QString summary = Accessibility::summaryOf(answer);
+    Accessibility::setDescription(m_ui->Command1, summary);
+    Accessibility::setDescription(m_ui->Command2, summary);
 }
 
 void frmVeiv::Command1_Click() {
@@ -269,6 +286,8 @@ void frmVeiv::applyLayout(bool overview) {
         m_ui->DBGrid1->resize(twips(kGridWidth), twips(kGridHeight));
     m_ui->cmdVernut->setVisible(overview);
     m_ui->cmdIzm->setVisible(!overview);
+    // The percentage stays where it is, under the grid: Tab goes no more where no one can see.
+    m_ui->lblRes->setFocusPolicy(overview ? Qt::NoFocus : Qt::TabFocus);
     reachDeleteAll();
     CentreOnScreen();
 }

@@ -56,6 +56,7 @@ private:
     void Timer3_Timer();
 
     void ShowAnswers();
+    void nameAnswers();
     void ShowStudentView();
     void ShowOverview();
     void ShowStatistics();

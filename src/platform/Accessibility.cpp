@@ -3,10 +3,20 @@
 #include <QAccessible>
 #include <QAccessibleObject>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QEvent>
+#include <QFocusFrame>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
 #include <QPointer>
+#include <QShortcut>
+#include <QStyleOptionFocusRect>
 #include <QWidget>
+#include <QWindow>
+#include <algorithm>
 
 namespace Accessibility {
 
@@ -91,6 +101,77 @@ private:
     const QLineEdit* box() const { return static_cast<const QLineEdit*>(widget()); }
 };
 
+// A label draws no focus of its own: a frame around it does while it has the focus. Being a
+// focus frame, it is no part of the accessibility tree.
+class LabelFocus : public QFocusFrame {
+    Q_OBJECT
+public:
+    explicit LabelFocus(QLabel* label) : QFocusFrame(label), m_label(label) {
+        label->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_label && event->type() == QEvent::FocusIn)
+            setWidget(m_label);
+        else if (watched == m_label && event->type() == QEvent::FocusOut)
+            setWidget(nullptr);
+        return QFocusFrame::eventFilter(watched, event);
+    }
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+
+private:
+    QLabel* m_label;
+};
+
+// The accessibility bridge holds back each key for a screen reader and then posts a copy of it
+// to the window; the menu bar, which has already seen Alt alone go down and up, would see it a
+// second time in the copy and close the menu it has just opened (or open the one just closed).
+// The copies of Alt alone go to no control: the real key press has done its work.
+class MenuBarKeys : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        return event->type() == QEvent::KeyPress && !event->spontaneous() &&
+               watched->isWindowType() && isAltAlone(*static_cast<QKeyEvent*>(event));
+    }
+
+private:
+    // A copy made from the modifiers the key reports holds them the other way round: whether Alt
+    // is among them says nothing.
+    static bool isAltAlone(const QKeyEvent& key) {
+        return key.key() == Qt::Key_Alt &&
+               !(key.modifiers() & ~(Qt::AltModifier | Qt::KeypadModifier));
+    }
+};
+
+// F10 opens the first menu, as in the desktop's own programs.
+void openMenusByKeys(QMenuBar* bar) {
+    static MenuBarKeys* const copies = [] {
+        auto* filter = new MenuBarKeys(qApp);
+        qApp->installEventFilter(filter);
+        return filter;
+    }();
+    (void)copies;
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), bar->window());
+    QObject::connect(f10, &QShortcut::activated, bar, [bar] {
+        const QList<QAction*> menus = bar->actions();
+        const auto first = std::find_if(menus.begin(), menus.end(), [](QAction* menu) {
+            return menu->isVisible() && menu->isEnabled();
+        });
+        if (first != menus.end())
+            bar->setActiveAction(*first);
+    });
+}
+
 bool isPasswordBox(const QWidget* widget) {
     auto* box = qobject_cast<const QLineEdit*>(widget);
     return box && box->echoMode() != QLineEdit::Normal;
@@ -170,6 +251,11 @@ void prepareWindow(QWidget& window) {
         else if (isPasswordBox(control)) // asked for while the window was built, maybe
             forgetInterface(control);
     }
+    for (QLabel* label : window.findChildren<QLabel*>())
+        if (label->focusPolicy() != Qt::NoFocus)
+            new LabelFocus(label);
+    for (QMenuBar* bar : window.findChildren<QMenuBar*>())
+        openMenusByKeys(bar);
 }
 
 bool isWithinReach(const QWidget* control) {
@@ -192,6 +278,18 @@ void setWithinReach(QWidget* control, bool within) {
 void setName(QWidget* control, const QString& name) {
     if (control->accessibleName() != name)
         control->setAccessibleName(name);
+}
+
+void setDescription(QWidget* control, const QString& description) {
+    if (control->accessibleDescription() != description)
+        control->setAccessibleDescription(description);
+}
+
+QString summaryOf(const QList<QWidget*>& controls) {
+    QStringList sentences;
+    for (const QWidget* control : controls)
+        sentences << control->accessibleName();
+    return sentences.join(QStringLiteral(". ")) + u'.';
 }
 
 } // namespace Accessibility

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 class QWidget;
@@ -12,8 +13,9 @@ namespace Accessibility {
 // of the interface: it is kept out of reach for as long as the window is loaded.
 inline constexpr char kAccessorProperty[] = "accessor";
 
-// Once per load, by the window framework: every marked control goes out of reach, and the
-// keyboard focus is drawn from the start, not only after the first Tab.
+// Once per load, by the window framework: every marked control goes out of reach, the keyboard
+// focus is drawn from the start, not only after the first Tab, also around a label that takes
+// it, and a menu bar opens by F10 as well as by Alt alone.
 void prepareWindow(QWidget& window);
 
 // A control out of reach is in neither the accessibility tree nor the Tab chain, is not seen,
@@ -25,5 +27,13 @@ bool isWithinReach(const QWidget* control);
 // Names a control for a screen reader. Each change of a name is announced, so a name that
 // stays the same is not set again.
 void setName(QWidget* control, const QString& name);
+
+// Describes a control for a screen reader, which reads the description after the control's name
+// and reads a new one out while the control has the focus: how a window tells what changed
+// behind the button that changed it.
+void setDescription(QWidget* control, const QString& description);
+
+// What the controls say to a screen reader together: their names, one sentence each.
+QString summaryOf(const QList<QWidget*>& controls);
 
 } // namespace Accessibility

@@ -9,12 +9,97 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 constexpr Qt::WindowStates kRefusedStates{Qt::WindowMinimized | Qt::WindowMaximized |
                                           Qt::WindowFullScreen};
+// How long a window that unloads waits for the one shown in its place to take the keyboard.
+constexpr int kHandoverMs = 3000;
+
+// The window shown last: the one that takes the keyboard when the window that has it unloads.
+QPointer<QWidget> g_lastShown;
+
+// Posted, not coming from the window system: a key of the window's shortcuts works as typed.
+std::unique_ptr<QKeyEvent> copyOf(const QKeyEvent& key) {
+    return std::make_unique<QKeyEvent>(key.type(), key.key(), key.modifiers(), key.nativeScanCode(),
+                                       key.nativeVirtualKey(), key.nativeModifiers(), key.text(),
+                                       key.isAutoRepeat(), key.count());
+}
+
+bool isInput(const QEvent* event) {
+    return dynamic_cast<const QInputEvent*>(event) || event->type() == QEvent::ShortcutOverride;
+}
+
+// A window that unloads while it has the keyboard, the window shown in its place not active yet
+// (the window manager activates it once it is on screen): it stays on screen until that window is
+// active, and the keys typed meanwhile then go to that window, so that no key is lost while no
+// window would have the keyboard. It takes no input itself any more.
+class FocusHandover : public QObject {
+public:
+    FocusHandover(QWidget* leaving, QWidget* successor)
+        : m_leaving(leaving), m_successor(successor) {
+        qApp->installEventFilter(this);
+        connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
+            if (!m_successor || window == m_successor->windowHandle())
+                finish();
+        });
+        QTimer::singleShot(kHandoverMs, this, &FocusHandover::finish);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!isInput(event) || !isLeaving(watched))
+            return false;
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
+            m_keys.push_back(copyOf(*static_cast<QKeyEvent*>(event)));
+        event->accept(); // a shortcut of the leaving window does not fire either
+        return true;
+    }
+
+private:
+    bool isLeaving(QObject* target) const {
+        if (target->isWindowType())
+            return m_leaving && target == m_leaving->windowHandle();
+        return target->isWidgetType() && static_cast<QWidget*>(target)->window() == m_leaving;
+    }
+
+    void finish() {
+        qApp->removeEventFilter(this);
+        if (m_leaving) {
+            m_leaving->hide();
+            m_leaving->deleteLater(); // a handler of it may still be running
+        }
+        QWindow* target = m_successor ? m_successor->windowHandle() : nullptr;
+        for (std::unique_ptr<QKeyEvent>& key : m_keys)
+            if (target)
+                QCoreApplication::postEvent(target, key.release());
+        m_keys.clear();
+        m_leaving = nullptr;
+        deleteLater();
+    }
+
+    QPointer<QWidget> m_leaving;
+    QPointer<QWidget> m_successor;
+    std::vector<std::unique_ptr<QKeyEvent>> m_keys;
+};
+
+// The widget of a window that unloads leaves the screen, at once or once the window shown in its
+// place has the keyboard, and goes once a handler of it that may still be running has returned.
+void retire(QWidget* widget) {
+    QWidget* successor = g_lastShown;
+    if (widget->isActiveWindow() && successor && successor != widget && successor->isVisible() &&
+        !successor->isActiveWindow()) {
+        new FocusHandover(widget, successor);
+        return;
+    }
+    widget->hide();
+    widget->deleteLater();
+}
+
 } // namespace
 
 FormWidget::FormWidget(Form& form) : m_form(form) {
@@ -85,6 +170,7 @@ void Form::Show() {
     m_widget->show();
     m_widget->raise();
     m_widget->activateWindow();
+    g_lastShown = m_widget;
     Form_Activate();
 }
 
@@ -137,9 +223,7 @@ void Form::destroyControls() {
     m_widget = nullptr;
     m_timers.clear();
     m_data.clear();
-    widget->hide();
-    // A handler of this very window may still be running: the widget goes when it returns.
-    widget->deleteLater();
+    retire(widget);
     controlsDestroyed();
 }
 

@@ -108,6 +108,8 @@ int runMessageBox(const QString& text, int style, const QString& title, QWidget*
     const MsgBoxLayout layout = decodeMsgBoxStyle(style);
     QMessageBox box(layout.icon, title, text, QMessageBox::NoButton, parent);
     box.setTextFormat(Qt::PlainText); // a name or a title in the text is shown as typed
+    // A screen reader that finds no label to read in a box just shown reads its description.
+    box.setAccessibleDescription(text);
     QList<QPushButton*> buttons;
     for (int result : layout.results)
         buttons << box.addButton(buttonText(result), QMessageBox::ActionRole);

@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", qPrintable(missing));
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
-    QFont::insertSubstitution(QStringLiteral("MS Serif"), QStringLiteral("Liberation Serif"));
+    // The grid's cells are 9 pixels high: a serif of large x-height reads there as the bitmap face.
+    QFont::insertSubstitution(QStringLiteral("MS Serif"), QStringLiteral("DejaVu Serif"));
     app.setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
 
     // The data folder beside the program's own folder serves a package installed under any

@@ -109,6 +109,21 @@ void frmOtchot::showOutcomes(const std::array<int, kQuestions>& values) {
         Accessibility::setName(
             label, QStringLiteral("Вопрос %1: %2").arg(QString::number(i + 1), label->text()));
     }
+    nameResult();
+}
+
+// Tab reaches the name, each verdict and the percentage, each read as a sentence; OK, which has
+// the focus as the screen opens, tells the whole result, and tells it again once it changes.
+void frmOtchot::nameResult() {
+    Accessibility::setName(m_ui->Label2,
+                           m_ui->Label1->text() + QStringLiteral(": ") + m_ui->Label2->text());
+    Accessibility::setName(m_ui->lblRes, m_ui->Label23->text() + u' ' + m_ui->lblRes->text() +
+                                             m_ui->Label25->text());
+    QList<QWidget*> result{m_ui->Label2};
+    for (QLabel* label : outcomeLabels())
+        result << label;
+    result << m_ui->lblRes;
+    Accessibility::setDescription(m_ui->cmdOk, Accessibility::summaryOf(result));
 }
 
 void frmOtchot::cmdOk_Click() {

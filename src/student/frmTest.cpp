@@ -90,10 +90,14 @@ void frmTest::showQuestionText() {
 }
 
 // A screen reader names the question box by the question's number and each box by the option
-// it ticks; an option without text by its place.
+// it ticks; an option without text by its place. "Далее >>", which has the focus as the window
+// opens, describes the question shown.
 void frmTest::nameQuestion() {
     Accessibility::setName(m_ui->Text1,
                            QStringLiteral("Вопрос %1").arg(m_ui->Label8->text()).trimmed());
+    Accessibility::setDescription(m_ui->cmdNext, m_ui->Text1->accessibleName() +
+                                                     QStringLiteral(": ") +
+                                                     m_ui->Text1->toPlainText());
     for (int i = 0; i < 4; ++i) {
         const QString option = options()[i]->text().trimmed();
         Accessibility::setName(
@@ -140,6 +144,9 @@ void frmTest::cmdNext_Click() {
     RecordAnswer();
     ClearChecks();
     nextQuestion();
+    // A screen reader reads the question that now has the focus: it reads no change of a control
+    // that keeps it.
+    m_ui->Text1->setFocus();
 }
 
 // The last question stays on screen once the table ends.

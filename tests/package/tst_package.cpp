@@ -177,6 +177,8 @@ void tst_Package::controlFields_data() {
                                           << "(^|, )qt6-qpa-plugins(,|$)";
     QTest::newRow("fonts") << "Depends"
                            << "(^|, )fonts-liberation(,|$)";
+    QTest::newRow("the grid's font") << "Depends"
+                                     << "(^|, )fonts-dejavu-core(,|$)";
     QTest::newRow("Qt's Russian texts") << "Depends"
                                         << "(^|, )qt6-translations-l10n(,|$)";
     QTest::newRow("print system") << "Depends"

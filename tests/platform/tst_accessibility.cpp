@@ -33,7 +33,7 @@ void tst_accessibility::messageBoxSpeaksTitleTextAndButtons() {
     QFETCH(int, defaultResult);
     QtPlatform platform({});
     QAccessible::Role role = QAccessible::NoRole;
-    QString title, text, focused;
+    QString title, text, description, focused;
     QStringList buttonNames;
     QTimer::singleShot(0, [&] {
         QWidget* box = QApplication::activeModalWidget();
@@ -43,6 +43,7 @@ void tst_accessibility::messageBoxSpeaksTitleTextAndButtons() {
         role = iface->role();
         title = iface->text(QAccessible::Name);
         text = iface->text(QAccessible::Value);
+        description = iface->text(QAccessible::Description);
         QAccessibleInterface* pressed = nullptr;
         for (QAccessibleInterface* i : descendants(iface)) {
             if (i->role() != QAccessible::Button)
@@ -63,6 +64,7 @@ void tst_accessibility::messageBoxSpeaksTitleTextAndButtons() {
     QCOMPARE(role, QAccessible::AlertMessage);
     QCOMPARE(title, QStringLiteral("Предупреждение"));
     QCOMPARE(text, QStringLiteral("Вы действительно хотите выйти?"));
+    QCOMPARE(description, text); // read where a screen reader finds no label to read
     QCOMPARE(buttonNames, buttons);
     QCOMPARE(focused, defaultButton);
     QCOMPARE(result, defaultResult);

@@ -18,6 +18,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 
 namespace {
@@ -90,6 +92,10 @@ private slots:
     void focusIsDrawnOnEveryControl();
     void keysReachWhatTabSkips_data();
     void keysReachWhatTabSkips();
+    void resultIsReadByTabAndAsItShows_data();
+    void resultIsReadByTabAndAsItShows();
+    void keysOpenTheEditorsMenu_data();
+    void keysOpenTheEditorsMenu();
 };
 
 // No two controls share a name: none of these windows shows one thing twice.
@@ -132,10 +138,15 @@ void tst_accessibleWindows::checkBoxesCarryTheOptionsOfTheQuestion() {
     }
     const QVariantList row = program.db.column(
         QStringLiteral("SELECT Numer FROM Zadanie ORDER BY rowid LIMIT 1 OFFSET %1").arg(answered));
-    QCOMPARE(
-        QAccessible::queryAccessibleInterface(window->findChild<QWidget*>(QStringLiteral("Text1")))
-            ->text(QAccessible::Name),
-        QStringLiteral("Вопрос %1").arg(row.value(0).toInt()));
+    const QString question = QStringLiteral("Вопрос %1").arg(row.value(0).toInt());
+    auto* text = window->findChild<QPlainTextEdit*>(QStringLiteral("Text1"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(text)->text(QAccessible::Name), question);
+    // After "Далее >>" the question has the focus, read by a screen reader; the button, focused as
+    // the window opens, describes it.
+    QVERIFY(answered == 0 || text->hasFocus());
+    QCOMPARE(QAccessible::queryAccessibleInterface(window->findChild<QWidget*>("cmdNext"))
+                 ->text(QAccessible::Description),
+             question + QStringLiteral(": ") + text->toPlainText());
     for (int k = 1; k <= 4; ++k) {
         QString option =
             program.db
@@ -314,6 +325,65 @@ void tst_accessibleWindows::keysReachWhatTabSkips() {
     QTRY_COMPARE(clicked.count(), 1);
     if (helpTopic)
         QTRY_COMPARE(program.platform.helps.value(0).context, helpTopic);
+}
+
+void tst_accessibleWindows::resultIsReadByTabAndAsItShows_data() {
+    QTest::addColumn<QString>("view");
+    QTest::addColumn<QString>("button"); // tells the whole result when it has the focus
+    QTest::addColumn<QString>("percentage");
+    QTest::newRow("result screen") << "frmOtchot"
+                                   << "cmdOk"
+                                   << "Вы правильно ответили на 10% от всех вопросов";
+    QTest::newRow("browser") << "frmVeiv"
+                             << "Command2"
+                             << "Учащийся 10% от всех заданий выполнено правильно";
+}
+
+// Tab reaches the name, each verdict and the percentage, in that order, each read as a sentence.
+void tst_accessibleWindows::resultIsReadByTabAndAsItShows() {
+    QFETCH(QString, view);
+    QFETCH(QString, button);
+    QFETCH(QString, percentage);
+    AllWindows program;
+    program.db.setResults({TestDatabase::resultRow(QStringLiteral("Иванов"), "1000000000", "10")});
+    QWidget* window = program.open(view);
+    program.timer(window, "Timer1")->fire();
+    QStringList expected{QStringLiteral("Участник теста: Иванов")};
+    for (int k = 1; k <= 10; ++k)
+        expected
+            << QStringLiteral("Вопрос %1: Ответ %2").arg(k).arg(k == 1 ? "правильный" : "неверный");
+    expected << percentage;
+    QStringList spoken;
+    for (QWidget* w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain())
+        if (qobject_cast<QLabel*>(w) && w->isVisible() && w->focusPolicy() != Qt::NoFocus)
+            spoken << QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+    QCOMPARE(spoken.mid(0, expected.size()), expected);
+    QCOMPARE(QAccessible::queryAccessibleInterface(window->findChild<QWidget*>(button))
+                 ->text(QAccessible::Description),
+             expected.join(QStringLiteral(". ")) + u'.');
+}
+
+void tst_accessibleWindows::keysOpenTheEditorsMenu_data() {
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<bool>("bridgeCopies"); // a screen reader's bridge posts each key again
+    QTest::newRow("F10") << QKeySequence(Qt::Key_F10) << false;
+    QTest::newRow("Alt alone") << QKeySequence(Qt::Key_Alt | Qt::AltModifier) << false;
+    QTest::newRow("Alt, screen reader") << QKeySequence(Qt::Key_Alt | Qt::AltModifier) << true;
+}
+
+void tst_accessibleWindows::keysOpenTheEditorsMenu() {
+    QFETCH(QKeySequence, keys);
+    QFETCH(bool, bridgeCopies);
+    AllWindows program;
+    QWidget* window = program.open(QStringLiteral("frmEdit"));
+    QTest::keySequence(QApplication::focusWidget(), keys);
+    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
+        if (bridgeCopies)
+            QCoreApplication::postEvent(window->windowHandle(),
+                                        new QKeyEvent(type, Qt::Key_Alt, Qt::AltModifier));
+    QCoreApplication::processEvents();
+    QAction* open = window->findChild<QMenuBar*>()->activeAction();
+    QCOMPARE(open ? open->text() : QString(), QStringLiteral("Файл"));
 }
 
 QTEST_MAIN(tst_accessibleWindows)

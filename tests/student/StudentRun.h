@@ -128,7 +128,7 @@ inline void allowWrites(const TestDatabase& db) {
 inline void substituteFonts() {
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
-    QFont::insertSubstitution(QStringLiteral("MS Serif"), QStringLiteral("Liberation Serif"));
+    QFont::insertSubstitution(QStringLiteral("MS Serif"), QStringLiteral("DejaVu Serif"));
     QApplication::setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
 }
 
