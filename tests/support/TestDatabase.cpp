@@ -227,16 +227,11 @@ void TestDatabase::execStatement(const QString& statement) const {
 }
 
 void TestDatabase::setResults(const QStringList& rowsSql) const {
-    exec(QStringLiteral("DELETE FROM Rezultat;"));
-    addResults(rowsSql);
-}
-
-void TestDatabase::addResults(const QStringList& rowsSql) const {
     QStringList columns{QStringLiteral("\"Фамилия, Имя, Отчество\"")};
     for (int k = 1; k <= 10; ++k)
         columns << QStringLiteral("\"Вопрос %1\"").arg(k);
     columns << QStringLiteral("\"Результат выполнения\"");
-    QString sql;
+    QString sql = QStringLiteral("DELETE FROM Rezultat;");
     for (const QString& row : rowsSql)
         sql += QStringLiteral("INSERT INTO Rezultat (%1) VALUES (%2);")
                    .arg(columns.join(QStringLiteral(", ")), row);

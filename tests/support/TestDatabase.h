@@ -52,8 +52,6 @@ public:
 
     // Rezultat with only these rows (name, ten flags 0/-1, percentage; NULL where empty).
     void setResults(const QStringList& rowsSql) const;
-    // These rows added to Rezultat, as another program stores them.
-    void addResults(const QStringList& rowsSql) const;
 
 private:
     void copyToServer();
