@@ -2,19 +2,20 @@
 
 #include "Form.h"
 #include "ResultsModel.h"
+#include "ResultsView.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>
-#include <QTableView>
 
 namespace {
 constexpr int kColumnWidthTwips = 800;
 constexpr int kNameColumnWidthTwips = 2700; // a full name reads without being cut
 constexpr int kHeadingPaddingPx = 12;
+constexpr int kChangesDelayMs = 300;
 const QString kNameField = QStringLiteral("Фамилия, Имя, Отчество");
 } // namespace
 
-ResultsGrid::ResultsGrid(QTableView& view, DataControl& data, const Form& form)
+ResultsGrid::ResultsGrid(ResultsView& view, DataControl& data, const Form& form)
     : QObject(&view), m_view(view), m_model(new ResultsModel(data, form, this)) {
     QFont cells(QStringLiteral("MS Serif"));
     cells.setPointSizeF(6.75);
@@ -39,6 +40,19 @@ ResultsGrid::ResultsGrid(QTableView& view, DataControl& data, const Form& form)
     connect(m_model, &ResultsModel::recordSelectorChanged, this, &ResultsGrid::repaintSelector);
     connect(view.selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { lineChosen(current); });
+    m_changes.setSingleShot(true);
+    m_changes.setInterval(kChangesDelayMs);
+    connect(m_model, &ResultsModel::changedElsewhere, this, [this] {
+        if (!m_changes.isActive())
+            m_changes.start();
+    });
+    connect(&m_changes, &QTimer::timeout, this, &ResultsGrid::showChangesElsewhere);
+}
+
+// The current row is read again only where the teacher sees it in the grid and is not typing
+// into it; the student view keeps what its last step showed.
+void ResultsGrid::showChangesElsewhere() {
+    m_model->showChangesElsewhere(m_view.isVisible() && !m_view.isEditing());
 }
 
 // Every heading reads in full; the name column is wide enough for a full name.

@@ -1,21 +1,23 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 
 class DataControl;
 class Form;
 class QModelIndex;
-class QTableView;
 class ResultsModel;
+class ResultsView;
 
 // Binds a table view to a record source, as the data grid of the results browser: every field
 // a column, every row a line with a record selector, cells in MS Serif 6.75 pt under headings
 // in MS Sans Serif 8.25 pt. The view's current line follows the record source's current row,
-// and picking a line makes that row current.
+// and picking a line makes that row current. What other programs store shows within moments,
+// with the current line, the scrolling and an edit in progress left as they are.
 class ResultsGrid : public QObject {
     Q_OBJECT
 public:
-    ResultsGrid(QTableView& view, DataControl& data, const Form& form);
+    ResultsGrid(ResultsView& view, DataControl& data, const Form& form);
 
     ResultsModel& model() const { return *m_model; }
 
@@ -24,8 +26,10 @@ private:
     void repaintSelector(int line);
     void lineChosen(const QModelIndex& current);
     void sizeColumns();
+    void showChangesElsewhere();
 
-    QTableView& m_view;
+    ResultsView& m_view;
     ResultsModel* m_model;
+    QTimer m_changes; // a burst of changes elsewhere is shown once
     bool m_following = false;
 };

@@ -55,6 +55,7 @@ Recordset* ResultsModel::recordset() const {
 void ResultsModel::recordSourceOpened(Recordset& rs) {
     connect(&rs, &Recordset::valueChanged, this, &ResultsModel::currentValueChanged);
     connect(&rs, &Recordset::rowDeleted, this, &ResultsModel::rowDeleted);
+    watchResults(rs.database());
     beginResetModel();
     m_columns.clear();
     m_editable.clear();
@@ -70,6 +71,14 @@ void ResultsModel::recordSourceOpened(Recordset& rs) {
     m_currentLine = -1;
     endResetModel();
     appendKeys();
+}
+
+// On a connection of its own: a server's notice waits behind any result a reader has left
+// unread on the shared connection, until the next statement there.
+void ResultsModel::watchResults(const Database& shared) {
+    Status status;
+    m_watch = Database::openSeparate(shared.store(), status);
+    (m_watch ? *m_watch : shared).watchResults(*this, [this] { emit changedElsewhere(); });
 }
 
 void ResultsModel::recordMoved() {
@@ -179,6 +188,21 @@ int ResultsModel::lineFetchingUpTo(qint64 key) {
     if (m_keys.isEmpty() || key > m_keys.last())
         appendKeys(key); // a row written by another window since the source opened
     return lineOf(key);
+}
+
+void ResultsModel::showChangesElsewhere(bool currentRowToo) {
+    appendKeys();
+    m_rows.clear();
+    const int last = rowCount() - 1;
+    const int lastColumn = columnCount() - 1;
+    if (m_currentLine > 0)
+        emit dataChanged(index(0, 0), index(m_currentLine - 1, lastColumn));
+    if (m_currentLine < last)
+        emit dataChanged(index(m_currentLine + 1, 0), index(last, lastColumn));
+    Recordset* rs = recordset();
+    // A row deleted elsewhere is not found again and keeps its look.
+    if (currentRowToo && rs && m_currentLine >= 0 && !rs->hasPendingEdit())
+        rs->setBookmark(m_keys[m_currentLine]);
 }
 
 bool ResultsModel::makeCurrent(int line) {

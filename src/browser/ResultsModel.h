@@ -8,9 +8,11 @@
 #include <QStringList>
 #include <QTimer>
 #include <QVector>
+#include <memory>
 #include <optional>
 
 class DataControl;
+class Database;
 class Form;
 class Recordset;
 struct Status;
@@ -37,6 +39,10 @@ public:
     int currentLine() const { return m_currentLine; }
     // Makes the row on this line the record source's current row (its pending edit is written).
     bool makeCurrent(int line);
+    // Shows what was written elsewhere since: a line for each new row at the end, every other
+    // line read again as it paints; with `currentRowToo` the current row too, read afresh unless
+    // it has a pending edit. No line moves and the current row stays.
+    void showChangesElsewhere(bool currentRowToo);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -52,12 +58,15 @@ signals:
     // The record selector of this line changed: the current row's marker came or went, or its
     // pending edit did. A header-data change would make the view lay out every line again.
     void recordSelectorChanged(int line);
+    // Another program, or another connection of this one, changed the table.
+    void changedElsewhere();
 
 private:
     Recordset* recordset() const;
     bool isCell(const QModelIndex& index) const;
     QString cellName(const QModelIndex& index) const;
     void recordSourceOpened(Recordset& rs);
+    void watchResults(const Database& shared);
     void recordMoved();
     void rowDeleted(qint64 key);
     void removeDeletedLines();
@@ -75,6 +84,7 @@ private:
     QPointer<DataControl> m_data;
     const Form& m_form;
     std::optional<TableRows> m_reader;
+    std::shared_ptr<const Database> m_watch;
     QStringList m_columns;
     QVector<bool> m_editable; // per column: the database fills the counter
     QVector<qint64> m_keys;

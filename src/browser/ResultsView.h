@@ -11,6 +11,9 @@ class ResultsView : public QTableView {
 public:
     using QTableView::QTableView;
 
+    // A cell's editor is open: what the teacher types there is not yet the row's.
+    bool isEditing() const { return state() == EditingState; }
+
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 };

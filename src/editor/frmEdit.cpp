@@ -161,6 +161,7 @@ void frmEdit::connectMenu() {
     connect(m_ui->ExitForm, &QAction::triggered, this, &frmEdit::ExitForm_Click);
     connect(m_ui->Exit, &QAction::triggered, this, &frmEdit::Exit_Click);
     connect(m_ui->Veiv, &QAction::triggered, this, &frmEdit::Veiv_Click);
+    connect(m_ui->ViewStat, &QAction::triggered, this, &frmEdit::ViewStat_Click);
     connect(m_ui->ViewOthsot, &QAction::triggered, this, &frmEdit::ViewOthsot_Click);
     connect(m_ui->ExportCsv, &QAction::triggered, this, &frmEdit::ExportCsv_Click);
     connect(m_ui->RukUser, &QAction::triggered, this, &frmEdit::RukUser_Click);
@@ -231,6 +232,7 @@ void frmEdit::Form_Unload(int& cancel) {
     // No teacher's window stays beside the start window for the next student.
     forms().Unload(QStringLiteral("frmAbout"));
     forms().Unload(QStringLiteral("frmVeiv"));
+    forms().Unload(QStringLiteral("frmStat"));
     forms().Unload(QStringLiteral("DataReport1"));
     forms().Show(QStringLiteral("frmStart"));
 }
@@ -314,6 +316,10 @@ void frmEdit::Exit_Click() {
 
 void frmEdit::Veiv_Click() {
     frmVeiv::ShowForTeacher(forms()); // the teacher is signed in: every power
+}
+
+void frmEdit::ViewStat_Click() {
+    forms().Show(QStringLiteral("frmStat"));
 }
 
 void frmEdit::ViewOthsot_Click() {

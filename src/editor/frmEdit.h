@@ -47,6 +47,7 @@ private:
     void ExitForm_Click();
     void Exit_Click();
     void Veiv_Click();
+    void ViewStat_Click();
     void ViewOthsot_Click();
     void ExportCsv_Click();
     void RukUser_Click();

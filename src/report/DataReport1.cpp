@@ -56,13 +56,17 @@ void DataReport1::Form_Load() {
 
 void DataReport1::Form_Activate() {
     report::ReportRows rows;
-    const Status status = DataEnvironment1::Command1(forms().store(), rows);
+    QuestionStatistics statistics;
+    Status status = DataEnvironment1::Command1(forms().store(), rows);
+    if (status.ok())
+        status = statistics.read(forms().store());
     if (!status.ok()) {
         report(status, kMessageTitle);
         Unload();
         return;
     }
-    m_renderer = std::make_shared<report::ReportRenderer>(DataReport1Definition(), std::move(rows));
+    m_renderer = std::make_shared<report::ReportRenderer>(DataReport1Definition(), std::move(rows),
+                                                          statistics);
     m_ui->picReport->setRenderer(m_renderer);
     showPageNumber();
 }

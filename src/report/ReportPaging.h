@@ -24,6 +24,8 @@ struct ReportPage {
     int firstRow = 0;
     int rowCount = 0;
     bool reportFooter = false;
+    // The page after the report's last: how the class did on each question.
+    bool questionStatistics = false;
 };
 
 // The pages of a report of `rowCount` rows on pages whose printable height is `bodyHeight`

@@ -1,5 +1,6 @@
 #include "ReportRenderer.h"
 
+#include "QuestionBars.h"
 #include "ReportText.h"
 
 #include <QPagedPaintDevice>
@@ -12,6 +13,10 @@ namespace {
 constexpr qreal kTwipsPerPoint = 20;
 constexpr int kLineWidth = 15;   // one pixel on the screen
 constexpr int kTextPadding = 15; // between a left or right aligned text and its box's edge
+// The page of figures per question, in twips from the top of the printable area.
+constexpr int kStatisticsLinesTop = 680;
+constexpr int kStatisticsBarsTop = 1400;
+constexpr int kStatisticsBarHeight = 567;
 
 qreal paddingOf(const ReportControl& control) {
     return control.alignment & Qt::AlignHCenter ? 0 : kTextPadding;
@@ -28,8 +33,10 @@ qreal lineLeft(const ReportControl& control, const QRectF& box, qreal advance) {
 
 } // namespace
 
-ReportRenderer::ReportRenderer(const ReportDefinition& definition, ReportRows rows)
-    : m_definition(definition), m_rows(std::move(rows)), m_heights(bandHeightsOf(definition)) {}
+ReportRenderer::ReportRenderer(const ReportDefinition& definition, ReportRows rows,
+                               std::optional<QuestionStatistics> statistics)
+    : m_definition(definition), m_rows(std::move(rows)), m_statistics(std::move(statistics)),
+      m_heights(bandHeightsOf(definition)) {}
 
 QMarginsF ReportRenderer::margins() const {
     const qreal margin = m_definition.margin / kTwipsPerPoint;
@@ -46,7 +53,10 @@ int ReportRenderer::bodyHeight(const QPageLayout& layout) {
 }
 
 std::vector<ReportPage> ReportRenderer::pages(int bodyHeight) const {
-    return paginate(m_heights, m_rows.rowCount(), bodyHeight);
+    std::vector<ReportPage> all = paginate(m_heights, m_rows.rowCount(), bodyHeight);
+    if (m_statistics)
+        all.push_back({.questionStatistics = true});
+    return all;
 }
 
 void ReportRenderer::drawPage(QPainter& painter, const ReportPage& page, int bodyHeight) const {
@@ -54,9 +64,37 @@ void ReportRenderer::drawPage(QPainter& painter, const ReportPage& page, int bod
     QPen pen(Qt::black, kLineWidth);
     pen.setCapStyle(Qt::SquareCap);
     painter.setPen(pen);
-    for (const PlacedBand& band : bandsOn(page, m_heights, bodyHeight))
-        drawSection(painter, m_definition.section(band.kind), band.top, band.row);
+    if (page.questionStatistics)
+        drawQuestionStatistics(painter);
+    else
+        for (const PlacedBand& band : bandsOn(page, m_heights, bodyHeight))
+            drawSection(painter, m_definition.section(band.kind), band.top, band.row);
     painter.restore();
+}
+
+// The title as the report's own, the participants and the average, a line per question with its
+// bar, and what the bold red line means.
+void ReportRenderer::drawQuestionStatistics(QPainter& painter) const {
+    const ReportFont title{QStringLiteral("Arial"), 14.25, true};
+    const ReportFont lines{QStringLiteral("Arial"), 9.75, false};
+    const ReportFont text{QStringLiteral("Arial"), 8.25, false};
+    const int width = m_definition.width;
+    const auto label = [&](const QString& caption, int top, int height, const ReportFont& font) {
+        ReportControl control;
+        control.place = QRect(0, 0, width, height);
+        control.font = font;
+        drawText(painter, control, top, caption);
+    };
+    label(QStringLiteral("Статистика по вопросам"), 0, 567, title);
+    label(participantsLine(*m_statistics), kStatisticsLinesTop, 283, lines);
+    label(averageLine(*m_statistics), kStatisticsLinesTop + 283, 283, lines);
+    for (int k = 0; k < QuestionStatistics::kQuestions; ++k)
+        drawQuestionBar(
+            painter,
+            QRectF(0, kStatisticsBarsTop + k * kStatisticsBarHeight, width, kStatisticsBarHeight),
+            *m_statistics, k, fontFor(text).font);
+    label(worstLegend(), kStatisticsBarsTop + QuestionStatistics::kQuestions * kStatisticsBarHeight,
+          567, text);
 }
 
 int ReportRenderer::pageCount(QPageLayout paper) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "QuestionStatistics.h"
 #include "ReportDefinition.h"
 #include "ReportPaging.h"
 #include "ReportRows.h"
@@ -10,6 +11,7 @@
 #include <QPageRanges>
 #include <map>
 #include <memory>
+#include <optional>
 #include <tuple>
 #include <vector>
 
@@ -19,10 +21,12 @@ class QPainter;
 namespace report {
 
 // Draws a banded report of the given rows onto any paged device (a printer, a PDF file) or,
-// one page at a time, onto any painter (the preview). It keeps nothing but the rows.
+// one page at a time, onto any painter (the preview). It keeps nothing but the rows and, when
+// given, the figures per question, which end the report on a page of their own.
 class ReportRenderer {
 public:
-    ReportRenderer(const ReportDefinition& definition, ReportRows rows);
+    ReportRenderer(const ReportDefinition& definition, ReportRows rows,
+                   std::optional<QuestionStatistics> statistics = std::nullopt);
 
     const ReportDefinition& definition() const { return m_definition; }
     const ReportRows& rows() const { return m_rows; }
@@ -52,6 +56,7 @@ private:
     };
 
     QMarginsF margins() const;
+    void drawQuestionStatistics(QPainter& painter) const;
     void drawSection(QPainter& painter, const ReportSection& section, int top, int row) const;
     void drawControl(QPainter& painter, const ReportControl& control, int top, int row) const;
     void drawText(QPainter& painter, const ReportControl& control, int top,
@@ -61,6 +66,7 @@ private:
 
     const ReportDefinition& m_definition;
     ReportRows m_rows;
+    std::optional<QuestionStatistics> m_statistics;
     BandHeights m_heights;
     mutable std::map<std::tuple<QString, double, bool>, Font> m_fonts;
 };

@@ -7,6 +7,7 @@
 #include "QtTranslation.h"
 #include "ReportForms.h"
 #include "StartupForms.h"
+#include "StatsForms.h"
 #include "StudentForms.h"
 #include "WindowHints.h"
 
@@ -44,6 +45,7 @@ int main(int argc, char** argv) {
     registerStudentForms(forms);
     registerEditorForms(forms);
     registerBrowserForms(forms);
+    registerStatsForms(forms);
     registerReportForms(forms);
     forms.Show(QStringLiteral("frmStart"));
     return app.exec();

@@ -30,7 +30,7 @@ void tst_frmEdit_csv::itemFollowsTheReportInTheMenu() {
     const frmEdit& edit = openEditor(program);
     const QList<QAction*> items = edit.ui()->Option->actions();
 
-    QCOMPARE(items.size(), 3);
+    QCOMPARE(items.size(), 4); // the statistics per question last
     QCOMPARE(items[1], edit.ui()->ViewOthsot);
     QCOMPARE(items[2], edit.ui()->ExportCsv);
     QCOMPARE(items[2]->text(), QStringLiteral("Сохранить результаты в файл CSV..."));

@@ -9,6 +9,7 @@
 #include "ReportForms.h"
 #include "ScriptedPlatform.h"
 #include "StartupForms.h"
+#include "StatsForms.h"
 #include "StudentForms.h"
 #include "TestDatabase.h"
 #include "frmVeiv.h"
@@ -37,6 +38,7 @@ struct AllWindows {
         registerEditorForms(forms);
         registerBrowserForms(forms);
         registerReportForms(forms);
+        registerStatsForms(forms);
     }
 
     FormTimer* timer(QWidget* window, const char* name) const {
@@ -64,8 +66,9 @@ struct AllWindows {
     }
 };
 
-const QStringList kViews{"frmStart",  "frmSek",  "frmAbout", "frmAutor",         "frmTest",
-                         "frmOtchot", "frmEdit", "frmVeiv",  "frmVeiv overview", "DataReport1"};
+const QStringList kViews{"frmStart",         "frmSek",      "frmAbout", "frmAutor",
+                         "frmTest",          "frmOtchot",   "frmEdit",  "frmVeiv",
+                         "frmVeiv overview", "DataReport1", "frmStat"};
 
 void addViewRows() {
     QTest::addColumn<QString>("view");

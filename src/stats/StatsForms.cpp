@@ -1,0 +1,8 @@
+#include "StatsForms.h"
+
+#include "Forms.h"
+#include "frmStat.h"
+
+void registerStatsForms(Forms& forms) {
+    forms.add(std::make_unique<frmStat>(forms));
+}

@@ -1,0 +1,6 @@
+#pragma once
+
+class Forms;
+
+// Adds frmStat.
+void registerStatsForms(Forms& forms);
