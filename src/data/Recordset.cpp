@@ -125,7 +125,10 @@ Status Recordset::land(QSqlQuery& query, Position ifNone) {
     m_rowid = query.value(0).toLongLong();
     for (int i = 0; i < m_fields.size(); ++i)
         m_values[i] = query.value(i + 1);
-    query.finish(); // no statement may keep the file locked between events
+    // Read to its end: no statement may keep the file locked between events, nor hold back a
+    // server's notices behind a result not read whole.
+    query.next();
+    query.finish();
     m_position = Position::OnRow;
     m_empty = false;
     m_dirty.clear();

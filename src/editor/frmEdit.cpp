@@ -25,6 +25,9 @@ constexpr int kAnswerLimit = 64;
 const QString kCannotEdit = QStringLiteral(
     "\n\nРедактор теста не может работать: вопросы теста нельзя ни прочитать, ни сохранить. "
     "Когда база данных будет исправлена, снова выберите «Режим Учителя».");
+const QString kTeachersPc =
+    QStringLiteral("\n\nРежим учителя на этом компьютере ничего не изменит: откройте его на "
+                   "компьютере учителя.");
 
 // The editor's two kinds of text box, the single-line answers and the multi-line question,
 // seen through one set of words.
@@ -204,6 +207,7 @@ bool frmEdit::eventFilter(QObject* watched, QEvent* event) {
 void frmEdit::Form_Load() {
     forms().setHelpFile(QStringLiteral("HELP_TEST.HLP"));
     m_fault = Status::success();
+    m_rightsAsked = false;
 }
 
 // Opening the questions fails alike at every step after it: the window tells the first fault,
@@ -213,13 +217,21 @@ void frmEdit::Data1_Error(const Status& status) {
         m_fault = status;
 }
 
-// Without its questions the editor has nothing to show and nowhere to store an edit: one
-// message saying why and what to do, then back to the start window.
+// Without its questions the editor has nothing to show and nowhere to store an edit, and on a
+// student's PC of a class's server it may change nothing: one message saying why and what to
+// do, then back to the start window.
 void frmEdit::Form_Activate() {
     m_data1->setErrorHandler({}); // from now on each fault is shown as it happens
+    QString advice = kCannotEdit;
+    if (m_fault.ok() && !m_rightsAsked) {
+        m_rightsAsked = true;
+        if (const Recordset* rs = m_data1->recordset())
+            m_fault = rs->database().teacherRights();
+        advice = kTeachersPc;
+    }
     if (m_fault.ok())
         return;
-    platform().MsgBox(m_fault.error + kCannotEdit, vbOKOnly + vbCritical,
+    platform().MsgBox(m_fault.error + advice, vbOKOnly + vbCritical,
                       QStringLiteral("Ошибка базы данных"));
     Unload();
 }

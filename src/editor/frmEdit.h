@@ -64,6 +64,7 @@ private:
     DataControl* m_data1 = nullptr;
     // The first fault of opening the questions; the editor does not stay open after one.
     Status m_fault;
+    bool m_rightsAsked = false; // whether this PC may change the questions, asked once a load
     // The box that had the focus when a menu or another window took it.
     QWidget* m_focusLentBy = nullptr;
 };

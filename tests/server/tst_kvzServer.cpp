@@ -2,11 +2,16 @@
 // teacher's file with results, and what a student PC's role may do. Needs a test cluster
 // (./test.sh runs the tests under pg_virtualenv); skips with a message where none answers.
 #include "Database.h"
+#include "EditorForms.h"
+#include "Forms.h"
 #include "Recordset.h"
+#include "ScriptedPlatform.h"
+#include "StartupForms.h"
 #include "StudentResults.h"
 #include "TestDatabase.h"
 #include "postgres/ServiceFile.h"
 
+#include <QApplication>
 #include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -106,19 +111,21 @@ void tst_kvzServer::initFromATeachersFileAndStudentRights() {
     QVERIFY2(again.contains(QStringLiteral("ничего не изменено")), qPrintable(again));
 
     Status status;
-    const auto teachers = Database::open(teacher.store(), status);
-    QVERIFY2(teachers && teachers->teacherRights().ok(), qPrintable(status.error));
-    const auto rs = Recordset::open(teachers, QStringLiteral("Rezultat"), status);
-    QVERIFY(rs && rs->MoveLast().ok());
-    QCOMPARE(rs->value(0).toLongLong(), 4);
-    QCOMPARE(rs->value(1).toString(), QStringLiteral("Борисов"));
+    {
+        const auto teachers = Database::open(teacher.store(), status);
+        QVERIFY2(teachers && teachers->teacherRights().ok(), qPrintable(status.error));
+        const auto rs = Recordset::open(teachers, QStringLiteral("Rezultat"), status);
+        QVERIFY(rs && rs->MoveLast().ok());
+        QCOMPARE(rs->value(0).toLongLong(), 4);
+        QCOMPARE(rs->value(1).toString(), QStringLiteral("Борисов"));
+    }
 
     const Pc student;
     const QString port = qEnvironmentVariable("PGPORT", QStringLiteral("5432"));
     student.serverTool(
         {QStringLiteral("join"), QStringLiteral("localhost"), passwordIn(report), port}, code);
     QCOMPARE(code, 0);
-    const auto students = Database::openSeparate(student.store(), status); // another PC
+    const auto students = Database::open(student.store(), status);
     QVERIFY2(students, qPrintable(status.error));
     QVERIFY(students->teacherRights().error.contains(QStringLiteral("на компьютере учителя")));
     qint64 key = 0;
@@ -134,12 +141,25 @@ void tst_kvzServer::initFromATeachersFileAndStudentRights() {
     QSqlQuery query(students->sql());
     QVERIFY(!query.exec(QStringLiteral("UPDATE \"Zadanie\" SET \"Rezult_1\" = -1")));
     QVERIFY(!query.exec(QStringLiteral("DELETE FROM \"Rezultat\"")));
-    QCOMPARE(rs->MoveLast().ok() ? rs->value(4).toInt() : 0, 0); // "Вопрос 3" of Петров
-    QCOMPARE(rs->value(2).toInt(), -1);
+    QVERIFY(results->MoveLast().ok());
+    QCOMPARE(results->value(4).toInt(), 0); // "Вопрос 3" of Петров
+    QCOMPARE(results->value(2).toInt(), -1);
+
+    // The teacher's password at a student's PC: one message, and the start window again.
+    ScriptedPlatform platform;
+    Forms forms(platform, student.store());
+    registerStartupForms(forms);
+    registerEditorForms(forms);
+    forms.Show(QStringLiteral("frmEdit"));
+    QCOMPARE(platform.messages.size(), 1);
+    QVERIFY(
+        platform.messages[0].text.contains(QStringLiteral("откройте его на компьютере учителя")));
+    QVERIFY(!forms.isLoaded(QStringLiteral("frmEdit")));
+    QVERIFY(forms.isLoaded(QStringLiteral("frmStart")));
 }
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     tst_kvzServer test;
     return QTest::qExec(&test, argc, argv);
 }
