@@ -171,11 +171,7 @@ void deleteTicks() {
     print("delete-all, overview", places);
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    offscreenUnlessAsked();
-    QApplication app(argc, argv);
+void measure() {
     const ResultsDatabase db(kRows);
     std::printf("rows %d; median (mean) of %d ticks around each place\n", kRows, 2 * kSpread + 1);
     std::printf("%-30s %15d %15d %15d\n", "", kPlaces[0], kPlaces[1], kPlaces[2]);
@@ -184,5 +180,22 @@ int main(int argc, char** argv) {
     deleteTicks();
     walkMemory(db, false);
     walkMemory(db, true);
+}
+
+} // namespace
+
+// On the file, and again on the server when a test cluster answers (pg_virtualenv).
+int main(int argc, char** argv) {
+    offscreenUnlessAsked();
+    QApplication app(argc, argv);
+    std::printf("== the database file\n");
+    measure();
+    if (const QString why = TestDatabase::serverUnavailable(); !why.isEmpty()) {
+        std::printf("== no server: %s\n", qPrintable(why));
+        return 0;
+    }
+    std::printf("== the server\n");
+    TestDatabase::setEngine(TestDatabase::Engine::Server);
+    measure();
     return 0;
 }

@@ -100,6 +100,10 @@ void Database::closeAll() {
 }
 
 bool Database::exec(QSqlQuery& query, Retry retry) const {
+    // A statement of a group begun belongs to its connection: on another it would be stored
+    // alone, outside the group. Once that connection is lost the whole group fails.
+    if (m_groupBegun)
+        return *m_groupBegun == m_generation && !connectionLost() && query.exec();
     const quint64 before = m_generation;
     if (!renew())
         return query.exec(); // fails at once on the closed connection, with the driver's error
@@ -120,7 +124,15 @@ bool Database::rerun(QSqlQuery& query) const {
     return query.exec();
 }
 
+bool Database::prepare(QSqlQuery& query, const QString& sql) const {
+    if (!m_groupBegun)
+        renew();
+    return query.prepare(sql);
+}
+
 bool Database::exec(QSqlQuery& query, const QString& sql) const {
+    if (m_groupBegun)
+        return *m_groupBegun == m_generation && !connectionLost() && query.exec(sql);
     renew();
     return query.exec(sql);
 }
@@ -133,24 +145,33 @@ bool Database::reopen() const {
 }
 
 bool Database::beginWrite(QSqlQuery& query) const {
-    return exec(query, beginStatement());
+    if (!exec(query, beginStatement()))
+        return false;
+    m_groupBegun = m_generation;
+    return true;
 }
 
 bool Database::commit(QSqlQuery& query) const {
-    if (!query.exec(QStringLiteral("COMMIT")))
+    const bool sameConnection = m_groupBegun == m_generation && !connectionLost();
+    m_groupBegun.reset();
+    if (!sameConnection || !query.exec(QStringLiteral("COMMIT")))
         return false;
     afterWrite();
     return true;
 }
 
 void Database::rollback() const {
+    m_groupBegun.reset();
     QSqlQuery query(sql());
     query.exec(QStringLiteral("ROLLBACK"));
 }
 
+// A read like any other, so that a connection lost a moment ago is opened again for it.
 bool Database::hasTable(const QString& table) const {
-    renew();
-    return sql().tables().contains(table);
+    QSqlQuery query(sql());
+    prepare(query, tableQuery());
+    query.addBindValue(table);
+    return exec(query) && query.next();
 }
 
 Status runSqlScript(QSqlDatabase& db, const QString& script) {

@@ -9,6 +9,7 @@
 #include <QVector>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QObject;
 class QSqlError;
@@ -43,6 +44,9 @@ public:
     enum class Retry { Yes, No };
     bool exec(QSqlQuery& query, Retry retry = Retry::Yes) const;
     bool exec(QSqlQuery& query, const QString& sql) const; // an unprepared statement, once
+    // Prepares a statement, on a connection opened again first when it was found lost (a
+    // statement prepared on a closed connection could never run).
+    bool prepare(QSqlQuery& query, const QString& sql) const;
     // Counts the times the connection was opened again: a statement kept prepared from an
     // earlier count must be prepared again.
     quint64 generation() const { return m_generation; }
@@ -91,6 +95,8 @@ protected:
     // Closes and opens the connection; statements prepared on it must be prepared again.
     bool reopen() const;
     virtual QString beginStatement() const { return QStringLiteral("BEGIN"); }
+    // A query of one row when the table named by its one value exists.
+    virtual QString tableQuery() const = 0;
     // Closes the connection leaving the store whole.
     virtual void finish() const {}
 
@@ -105,6 +111,8 @@ private:
     Store m_store;
     QString m_connection;
     mutable quint64 m_generation = 0;
+    // The connection's count when a group of writes began, while it lasts.
+    mutable std::optional<quint64> m_groupBegun;
 };
 
 // Compares two names as a Russian reader expects: case ignored, Ё with Е, then the exact text.

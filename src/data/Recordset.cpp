@@ -70,7 +70,7 @@ void Recordset::prepareQueries() {
     for (auto [query, tail] : queries) {
         *query = QSqlQuery(m_db->sql());
         query->setForwardOnly(true);
-        m_prepared = query->prepare(select + tail.arg(key())) && m_prepared;
+        m_prepared = m_db->prepare(*query, select + tail.arg(key())) && m_prepared;
     }
     m_generation = m_db->generation();
 }
@@ -227,7 +227,8 @@ Status Recordset::Delete() {
     if (m_position != Position::OnRow)
         return noCurrentRow();
     QSqlQuery query(m_db->sql());
-    if (!query.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(quoted(m_table), key())))
+    if (!m_db->prepare(query,
+                       QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(quoted(m_table), key())))
         return failure(query);
     query.addBindValue(m_rowid);
     if (!m_db->exec(query))
@@ -309,7 +310,8 @@ Status Recordset::flush() {
                         .arg(quoted(m_table), names.join(QLatin1String(" = ?, ")), key());
         values << m_rowid;
     }
-    if (!query.prepare(statement)) // the server checks it against the table, which may be locked
+    if (!m_db->prepare(query,
+                       statement)) // the server checks it against the table, which may be locked
         return failure(query);
     for (const QVariant& v : values)
         query.addBindValue(v);

@@ -65,7 +65,7 @@ bool recordOfDeliveries(const Database& db, QSqlQuery& query) {
 
 bool alreadyDelivered(const Database& db, QSqlQuery& query, const QString& attempt, qint64& key,
                       bool& found) {
-    query.prepare(QStringLiteral("SELECT \"Код\" FROM %1 WHERE attempt = ?").arg(kDelivered));
+    db.prepare(query, QStringLiteral("SELECT \"Код\" FROM %1 WHERE attempt = ?").arg(kDelivered));
     query.addBindValue(attempt);
     return returnedKey(db, query, key, found);
 }
@@ -79,9 +79,10 @@ void bindOutcomes(QSqlQuery& query, const FinishedTest& test) {
 bool intoOwnRow(const Database& db, QSqlQuery& query, const FinishedTest& test, qint64& key,
                 bool& found) {
     QString assignments = answerColumns().replace(QLatin1String(", "), QLatin1String(" = ?, "));
-    query.prepare(QStringLiteral("UPDATE %1 SET %2 = ?, %3 = ? WHERE %4 = ? AND coalesce(%5, '') "
-                                 "= ? RETURNING %4")
-                      .arg(u'"' + kResults + u'"', assignments, kPercent, keyColumn(db), kName));
+    db.prepare(query,
+               QStringLiteral("UPDATE %1 SET %2 = ?, %3 = ? WHERE %4 = ? AND coalesce(%5, '') "
+                              "= ? RETURNING %4")
+                   .arg(u'"' + kResults + u'"', assignments, kPercent, keyColumn(db), kName));
     bindOutcomes(query, test);
     query.addBindValue(test.key);
     query.addBindValue(test.name);
@@ -90,9 +91,9 @@ bool intoOwnRow(const Database& db, QSqlQuery& query, const FinishedTest& test, 
 
 bool intoNewRow(const Database& db, QSqlQuery& query, const FinishedTest& test, qint64& key) {
     QStringList marks(FinishedTest::kQuestions + 2, QStringLiteral("?"));
-    query.prepare(QStringLiteral("INSERT INTO %1 (%2, %3, %4) VALUES (%5) RETURNING %6")
-                      .arg(u'"' + kResults + u'"', kName, answerColumns(), kPercent,
-                           marks.join(QStringLiteral(", ")), keyColumn(db)));
+    db.prepare(query, QStringLiteral("INSERT INTO %1 (%2, %3, %4) VALUES (%5) RETURNING %6")
+                          .arg(u'"' + kResults + u'"', kName, answerColumns(), kPercent,
+                               marks.join(QStringLiteral(", ")), keyColumn(db)));
     query.addBindValue(test.name);
     bindOutcomes(query, test);
     bool found = false;
@@ -100,8 +101,8 @@ bool intoNewRow(const Database& db, QSqlQuery& query, const FinishedTest& test, 
 }
 
 bool noteDelivery(const Database& db, QSqlQuery& query, const QString& attempt, qint64 key) {
-    query.prepare(
-        QStringLiteral("INSERT INTO %1 (attempt, \"Код\") VALUES (?, ?)").arg(kDelivered));
+    db.prepare(query,
+               QStringLiteral("INSERT INTO %1 (attempt, \"Код\") VALUES (?, ?)").arg(kDelivered));
     query.addBindValue(attempt);
     query.addBindValue(key);
     return run(db, query);
@@ -116,17 +117,17 @@ Status claimRow(const Database& db, const QString& name, qint64& key) {
     return inOneStep(db, [&](QSqlQuery& query) {
         bool found = false;
         // The first row, when it is the only one and has no name.
-        query.prepare(QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3 = (SELECT min(%3) FROM %1) "
-                                     "AND coalesce(%2, '') = '' AND (SELECT count(*) FROM "
-                                     "(SELECT 1 FROM %1 LIMIT 2) AS two) = 1 RETURNING %3")
-                          .arg(table, kName, keyColumn(db)));
+        db.prepare(query, QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3 = (SELECT min(%3) FROM %1) "
+                                         "AND coalesce(%2, '') = '' AND (SELECT count(*) FROM "
+                                         "(SELECT 1 FROM %1 LIMIT 2) AS two) = 1 RETURNING %3")
+                              .arg(table, kName, keyColumn(db)));
         query.addBindValue(name);
         if (!returnedKey(db, query, key, found))
             return false;
         if (found)
             return true;
-        query.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (?) RETURNING %3")
-                          .arg(table, kName, keyColumn(db)));
+        db.prepare(query, QStringLiteral("INSERT INTO %1 (%2) VALUES (?) RETURNING %3")
+                              .arg(table, kName, keyColumn(db)));
         query.addBindValue(name);
         return returnedKey(db, query, key, found) && found;
     });

@@ -27,8 +27,9 @@ Status TableRows::keysAfter(const Database& db, qint64 after, int limit, QVector
                             std::optional<qint64> upTo) const {
     QSqlQuery query(db.sql());
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT %2 FROM %1 WHERE %2 > ? AND %2 <= ? ORDER BY %2 LIMIT ?")
-                      .arg(quoted(m_table), quoted(db.keyColumn(m_table))));
+    db.prepare(query,
+               QStringLiteral("SELECT %2 FROM %1 WHERE %2 > ? AND %2 <= ? ORDER BY %2 LIMIT ?")
+                   .arg(quoted(m_table), quoted(db.keyColumn(m_table))));
     query.addBindValue(after);
     query.addBindValue(upTo.value_or(std::numeric_limits<qint64>::max()));
     // A negative limit is no limit to the file; the server takes none at all.
@@ -48,8 +49,8 @@ Status TableRows::rowsBetween(const Database& db, qint64 first, qint64 last,
     QSqlQuery query(db.sql());
     query.setForwardOnly(true);
     const QString key = quoted(db.keyColumn(m_table));
-    query.prepare(QStringLiteral("SELECT %3, %1 FROM %2 WHERE %3 BETWEEN ? AND ? ORDER BY %3")
-                      .arg(columns.join(u", "), quoted(m_table), key));
+    db.prepare(query, QStringLiteral("SELECT %3, %1 FROM %2 WHERE %3 BETWEEN ? AND ? ORDER BY %3")
+                          .arg(columns.join(u", "), quoted(m_table), key));
     query.addBindValue(first);
     query.addBindValue(last);
     if (!db.exec(query))

@@ -36,6 +36,7 @@ void DataControl::bind(QCheckBox* box, const QString& field) {
 }
 
 bool DataControl::open(const Store& store) {
+    m_store = store;
     Status status;
     m_db = Database::open(store, status);
     if (m_db)
@@ -91,6 +92,11 @@ bool DataControl::shownBySibling(const Status& status) const {
     return false;
 }
 
+// A store that did not answer when the window loaded (a server restarting) may answer now.
+bool DataControl::retryOpen() {
+    return m_rs || (m_store && open(*m_store));
+}
+
 // The failure to open was shown; what follows from it is the same fault.
 bool DataControl::notOpen() {
     if (m_openFailed)
@@ -105,7 +111,7 @@ void DataControl::CancelUpdate() {
 
 #define KVZ_RS_OPERATION(name)                                                                     \
     bool DataControl::name() {                                                                     \
-        return m_rs ? check(m_rs->name()) : notOpen();                                             \
+        return retryOpen() ? check(m_rs->name()) : notOpen();                                      \
     }
 KVZ_RS_OPERATION(MoveFirst)
 KVZ_RS_OPERATION(MoveLast)
@@ -123,11 +129,11 @@ std::optional<qint64> DataControl::Bookmark() const {
 }
 
 bool DataControl::MoveLastUpTo(qint64 key) {
-    return m_rs ? check(m_rs->MoveLastUpTo(key)) : notOpen();
+    return retryOpen() ? check(m_rs->MoveLastUpTo(key)) : notOpen();
 }
 
 bool DataControl::setBookmark(qint64 bookmark) {
-    return m_rs ? check(m_rs->setBookmark(bookmark)) : notOpen();
+    return retryOpen() ? check(m_rs->setBookmark(bookmark)) : notOpen();
 }
 
 void DataControl::refresh() {

@@ -40,6 +40,8 @@ public:
     void bind(QCheckBox* box, const QString& field);
 
     bool open(const Store& store);
+    // Opens it again when the first try failed; true when it is open.
+    bool retryOpen();
     // Writes the pending edit and closes; the window is unloading.
     void close();
 
@@ -89,6 +91,7 @@ private:
 
     Form& m_form;
     QString m_table;
+    std::optional<Store> m_store; // once opened (or tried)
     std::shared_ptr<Database> m_db;
     std::unique_ptr<Recordset> m_rs;
     std::vector<Binding> m_bindings;

@@ -22,7 +22,7 @@ QString figuresQuery() {
 // Runs a read that may safely run again on a connection opened afresh.
 Status run(const Database& db, QSqlQuery& query, const QString& sql) {
     query.setForwardOnly(true);
-    if (!query.prepare(db.dialect(sql)) || !db.exec(query))
+    if (!db.prepare(query, db.dialect(sql)) || !db.exec(query))
         return Status::failure(db.describe(query.lastError()));
     return Status::success();
 }

@@ -21,5 +21,9 @@ void registerStudentForms(Forms& forms) {
     forms.add(std::make_unique<frmTest>(forms, row));
     forms.add(std::make_unique<frmOtchot>(forms, row));
     if (QFile::exists(ResultCourier::outboxOf(forms.store())))
-        QTimer::singleShot(kLeftoversAfterMs, row.get(), [row] { row->deliverLeftovers(); });
+        QTimer::singleShot(kLeftoversAfterMs, row.get(),
+                           [student = std::weak_ptr<StudentRow>(row)] {
+                               if (const auto stillThere = student.lock())
+                                   stillThere->deliverLeftovers();
+                           });
 }

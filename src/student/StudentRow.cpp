@@ -53,6 +53,7 @@ void StudentRow::finish(const FinishedTest& test) {
     m_problem.clear();
     m_since.start();
     const Status kept = courier().send(test);
+    courier().deliverLeftovers(); // what an earlier run left goes along
     m_kept = kept.ok();
     if (!m_kept)
         m_problem = kept.error;

@@ -125,8 +125,10 @@ void frmTest::tellMissingNumbers(const QList<int>& missing) {
         Qt::QueuedConnection);
 }
 
-// Keeps the student's row current: stores what FinishTest set, and shows the name.
+// Keeps the student's row current and shows the name; the questions, should the store not have
+// answered when the window loaded, come as soon as it does.
 void frmTest::Timer1_Timer() {
+    m_data1->retryOpen();
     moveToStudentRow();
     setCaption(mdF::TestTitle + QStringLiteral(" Режим пользователя. (") + m_ui->txtImya->text() +
                QStringLiteral(")"));

@@ -210,13 +210,16 @@ QString PostgresDatabase::describe(const QSqlError& error) const {
 
 QVector<Field> PostgresDatabase::fields(const QString& table, Status& status) const {
     QSqlQuery query(sql());
-    query.prepare(QStringLiteral(
-        "SELECT a.attname, t.typname, coalesce(b.typname, t.typname), a.attidentity <> '' OR "
-        "coalesce(pg_get_expr(d.adbin, d.adrelid) LIKE 'nextval(%', false) FROM pg_attribute a "
-        "JOIN pg_type t ON t.oid = a.atttypid LEFT JOIN pg_type b ON b.oid = t.typbasetype "
-        "LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum "
-        "WHERE a.attrelid = to_regclass(quote_ident(?)) AND a.attnum > 0 AND NOT a.attisdropped "
-        "ORDER BY a.attnum"));
+    prepare(
+        query,
+        QStringLiteral(
+            "SELECT a.attname, t.typname, coalesce(b.typname, t.typname), a.attidentity <> '' OR "
+            "coalesce(pg_get_expr(d.adbin, d.adrelid) LIKE 'nextval(%', false) FROM pg_attribute a "
+            "JOIN pg_type t ON t.oid = a.atttypid LEFT JOIN pg_type b ON b.oid = t.typbasetype "
+            "LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum "
+            "WHERE a.attrelid = to_regclass(quote_ident(?)) AND a.attnum > 0 AND NOT "
+            "a.attisdropped "
+            "ORDER BY a.attnum"));
     query.addBindValue(table);
     QVector<Field> fields;
     if (!exec(query)) {
@@ -238,12 +241,13 @@ QString PostgresDatabase::keyColumn(const QString& table) const {
     if (const auto it = m_keys.constFind(table); it != m_keys.constEnd())
         return it.value();
     QSqlQuery query(sql());
-    query.prepare(QStringLiteral("SELECT a.attname FROM pg_index i JOIN pg_attribute a ON "
-                                 "a.attrelid = i.indrelid AND a.attnum = i.indkey[0] WHERE "
-                                 "i.indrelid = to_regclass(quote_ident(?)) AND i.indisprimary"));
+    prepare(query, QStringLiteral("SELECT a.attname FROM pg_index i JOIN pg_attribute a ON "
+                                  "a.attrelid = i.indrelid AND a.attnum = i.indkey[0] WHERE "
+                                  "i.indrelid = to_regclass(quote_ident(?)) AND i.indisprimary"));
     query.addBindValue(table);
-    const QString key =
-        exec(query) && query.next() ? query.value(0).toString() : QStringLiteral("rowid");
+    if (!exec(query) || !query.next())
+        return QStringLiteral("rowid"); // asked again next time
+    const QString key = query.value(0).toString();
     m_keys.insert(table, key);
     return key;
 }
@@ -280,9 +284,9 @@ QString PostgresDatabase::inServerWords(const QString& sql) {
 
 Status PostgresDatabase::teacherRights() const {
     QSqlQuery query(sql());
-    query.prepare(
-        QStringLiteral("SELECT has_table_privilege(to_regclass(quote_ident(?)), 'UPDATE') "
-                       "AND has_table_privilege(to_regclass(quote_ident(?)), 'DELETE')"));
+    prepare(query,
+            QStringLiteral("SELECT has_table_privilege(to_regclass(quote_ident(?)), 'UPDATE') "
+                           "AND has_table_privilege(to_regclass(quote_ident(?)), 'DELETE')"));
     query.addBindValue(QStringLiteral("Zadanie"));
     query.addBindValue(QStringLiteral("Rezultat"));
     if (!exec(query))

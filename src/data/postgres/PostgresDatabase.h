@@ -37,6 +37,10 @@ public:
 
 protected:
     bool connectionLost() const override;
+    QString tableQuery() const override {
+        return QStringLiteral("SELECT 1 FROM pg_tables WHERE tablename = ? AND "
+                              "schemaname = ANY (current_schemas(false))");
+    }
     bool renew() const override;
 
 private:

@@ -28,6 +28,9 @@ public:
 protected:
     bool renew() const override;
     QString beginStatement() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
+    QString tableQuery() const override {
+        return QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?");
+    }
     void finish() const override;
 
 private:
