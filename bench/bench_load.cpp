@@ -6,8 +6,8 @@
 // result screen says it is stored), and whether every result is on its own row, whole and once.
 // Run it beside a server that takes that many connections:
 //   pg_virtualenv -t -o fsync=off -o max_connections=700 bench/bench_load 30 200
+#include "BenchResults.h"
 #include "KilledRoad.h"
-#include "TestDatabase.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -68,6 +68,7 @@ void lab(int pcs) {
 } // namespace
 
 int main(int argc, char** argv) {
+    offscreenUnlessAsked(); // for the student programs too
     QCoreApplication app(argc, argv);
     if (const QString why = TestDatabase::serverUnavailable(); !why.isEmpty()) {
         std::printf("no server: %s\n", qPrintable(why));
