@@ -108,6 +108,7 @@ class LabelFocus : public QFocusFrame {
 public:
     explicit LabelFocus(QLabel* label) : QFocusFrame(label), m_label(label) {
         label->installEventFilter(this);
+        hide(); // until the label has the focus
     }
 
 protected:
