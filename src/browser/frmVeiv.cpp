@@ -201,8 +201,6 @@ void frmVeiv::ShowAnswers() {
             setForeColor(lb[k], kRed);
             lb[k]->setText(QStringLiteral("Ответ неверный"));
         }
-        Accessibility::setName(
-            lb[k], QStringLiteral("Вопрос %1: %2").arg(QString::number(k + 1), lb[k]->text()));
     }
     nameAnswers();
 }
@@ -210,17 +208,11 @@ void frmVeiv::ShowAnswers() {
 // Tab reaches the name, each verdict and the percentage, each read as a sentence; "<<<" and ">>>",
 // which keep the focus as they step, tell the whole answer of the student stepped to.
 void frmVeiv::nameAnswers() {
-    Accessibility::setName(m_ui->Label2,
-                           m_ui->Label1->text() + QStringLiteral(": ") + m_ui->Label2->text());
-    Accessibility::setName(m_ui->lblRes, m_ui->Label8->text() + u' ' + m_ui->lblRes->text() +
-                                             m_ui->Label25->text());
-    QList<QWidget*> answer{m_ui->Label2};
-    for (QLabel* label : lb)
-        answer << label;
-    answer << m_ui->lblRes;
-    const QString summary = Accessibility::summaryOf(answer);
-    Accessibility::setDescription(m_ui->Command1, summary);
-    Accessibility::setDescription(m_ui->Command2, summary);
+    const QString answer =
+        Accessibility::nameResult({m_ui->Label1, m_ui->Label2, QList<QLabel*>(lb.begin(), lb.end()),
+                                   m_ui->Label8, m_ui->lblRes, m_ui->Label25});
+    Accessibility::setDescription(m_ui->Command1, answer);
+    Accessibility::setDescription(m_ui->Command2, answer);
 }
 
 void frmVeiv::Command1_Click() {

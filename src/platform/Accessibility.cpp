@@ -101,23 +101,30 @@ private:
     const QLineEdit* box() const { return static_cast<const QLineEdit*>(widget()); }
 };
 
-// A label draws no focus of its own: a frame around it does while it has the focus. Being a
-// focus frame, it is no part of the accessibility tree.
+// A label draws no focus of its own: a frame over its edge does while it has the focus. Being a
+// focus frame, it is no part of the accessibility tree; being the label's child, it is drawn
+// with the label, on top of it.
 class LabelFocus : public QFocusFrame {
     Q_OBJECT
 public:
     explicit LabelFocus(QLabel* label) : QFocusFrame(label), m_label(label) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
         label->installEventFilter(this);
         hide(); // until the label has the focus
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == m_label && event->type() == QEvent::FocusIn)
-            setWidget(m_label);
-        else if (watched == m_label && event->type() == QEvent::FocusOut)
-            setWidget(nullptr);
-        return QFocusFrame::eventFilter(watched, event);
+        if (watched == m_label && event->type() == QEvent::FocusIn) {
+            setGeometry(m_label->rect());
+            raise();
+            show();
+        } else if (watched == m_label && event->type() == QEvent::FocusOut) {
+            hide();
+        } else if (watched == m_label && event->type() == QEvent::Resize) {
+            setGeometry(m_label->rect());
+        }
+        return false;
     }
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
@@ -291,6 +298,20 @@ QString summaryOf(const QList<QWidget*>& controls) {
     for (const QWidget* control : controls)
         sentences << control->accessibleName();
     return sentences.join(QStringLiteral(". ")) + u'.';
+}
+
+QString nameResult(const ResultLabels& result) {
+    setName(result.name, result.nameCaption->text() + QStringLiteral(": ") + result.name->text());
+    QList<QWidget*> parts{result.name};
+    for (qsizetype k = 0; k < result.verdicts.size(); ++k) {
+        QLabel* verdict = result.verdicts[k];
+        setName(verdict, QStringLiteral("Вопрос %1: %2").arg(k + 1).arg(verdict->text()));
+        parts << verdict;
+    }
+    setName(result.percent, result.percentBefore->text() + u' ' + result.percent->text() +
+                                result.percentAfter->text());
+    parts << result.percent;
+    return summaryOf(parts);
 }
 
 } // namespace Accessibility

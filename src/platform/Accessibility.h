@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 
+class QLabel;
 class QWidget;
 
 // What a screen reader and the keyboard reach of a window, without changing what is seen.
@@ -35,5 +36,18 @@ void setDescription(QWidget* control, const QString& description);
 
 // What the controls say to a screen reader together: their names, one sentence each.
 QString summaryOf(const QList<QWidget*>& controls);
+
+// A student's result as a screen reader reads it, each part as a sentence: "Участник теста:
+// name", "Вопрос k: verdict" for each verdict in order, the percentage in its line's words.
+// Gives the whole result as one text, for the control that tells it.
+struct ResultLabels {
+    QLabel* nameCaption;
+    QLabel* name;
+    QList<QLabel*> verdicts;
+    QLabel* percentBefore;
+    QLabel* percent;
+    QLabel* percentAfter;
+};
+QString nameResult(const ResultLabels& result);
 
 } // namespace Accessibility

@@ -106,8 +106,6 @@ void frmOtchot::showOutcomes(const std::array<int, kQuestions>& values) {
             setForeColor(label, kRed);
             label->setText(kWrong);
         }
-        Accessibility::setName(
-            label, QStringLiteral("Вопрос %1: %2").arg(QString::number(i + 1), label->text()));
     }
     nameResult();
 }
@@ -115,15 +113,11 @@ void frmOtchot::showOutcomes(const std::array<int, kQuestions>& values) {
 // Tab reaches the name, each verdict and the percentage, each read as a sentence; OK, which has
 // the focus as the screen opens, tells the whole result, and tells it again once it changes.
 void frmOtchot::nameResult() {
-    Accessibility::setName(m_ui->Label2,
-                           m_ui->Label1->text() + QStringLiteral(": ") + m_ui->Label2->text());
-    Accessibility::setName(m_ui->lblRes, m_ui->Label23->text() + u' ' + m_ui->lblRes->text() +
-                                             m_ui->Label25->text());
-    QList<QWidget*> result{m_ui->Label2};
-    for (QLabel* label : outcomeLabels())
-        result << label;
-    result << m_ui->lblRes;
-    Accessibility::setDescription(m_ui->cmdOk, Accessibility::summaryOf(result));
+    const auto labels = outcomeLabels();
+    const QList<QLabel*> verdicts(labels.begin(), labels.end());
+    Accessibility::setDescription(
+        m_ui->cmdOk, Accessibility::nameResult({m_ui->Label1, m_ui->Label2, verdicts, m_ui->Label23,
+                                                m_ui->lblRes, m_ui->Label25}));
 }
 
 void frmOtchot::cmdOk_Click() {
