@@ -174,6 +174,25 @@ QString PostgresDatabase::noTeacherRights() const {
 }
 
 QString PostgresDatabase::describe(const QSqlError& error) const {
+    // The server's SQLSTATE (or its class, two characters) and our words for it.
+    static const char* const busy =
+        "Запись на сервере базы данных «%1» занята другой программой. Повторите действие.";
+    static const char* const unfit =
+        "Значение не подходит для поля таблицы на сервере базы данных «%1».";
+    static const std::pair<const char*, const char*> known[] = {
+        {"55P03", busy},
+        {"40P01", busy},
+        {"40001", busy},
+        {"57014", "Сервер базы данных «%1» не ответил вовремя. Повторите действие через "
+                  "несколько секунд."},
+        {"53100", "На сервере базы данных «%1» недостаточно места на диске: изменения не "
+                  "сохранены."},
+        {"25006", "Сервер базы данных «%1» открыт только для чтения: изменения не сохранены."},
+        {"42P01", "Ошибка сервера базы данных «%1»: нет таблицы."},
+        {"42703", "Ошибка сервера базы данных «%1»: нет поля."},
+        {"23", unfit},
+        {"22", unfit},
+    };
     const QString state = error.nativeErrorCode();
     if (connectionLost() || error.type() == QSqlError::ConnectionError)
         return QStringLiteral("Нет связи с сервером базы данных «%1»: он не отвечает. Проверьте "
@@ -181,30 +200,10 @@ QString PostgresDatabase::describe(const QSqlError& error) const {
             .arg(m_host);
     if (state == u"42501")
         return noTeacherRights() + QStringLiteral(" Ничего не изменено.");
-    if (state == u"55P03" || state == u"40P01" || state == u"40001")
-        return QStringLiteral("Запись на сервере базы данных «%1» занята другой программой. "
-                              "Повторите действие.")
-            .arg(m_host);
-    if (state == u"57014")
-        return QStringLiteral("Сервер базы данных «%1» не ответил вовремя. Повторите действие "
-                              "через несколько секунд.")
-            .arg(m_host);
-    if (state == u"53100")
-        return QStringLiteral("На сервере базы данных «%1» недостаточно места на диске: "
-                              "изменения не сохранены.")
-            .arg(m_host);
-    if (state == u"25006")
-        return QStringLiteral("Сервер базы данных «%1» открыт только для чтения: изменения не "
-                              "сохранены.")
-            .arg(m_host);
-    if (state.startsWith(u"23") || state.startsWith(u"22"))
-        return QStringLiteral("Значение не подходит для поля таблицы на сервере базы данных "
-                              "«%1».")
-            .arg(m_host);
-    if (state == u"42P01")
-        return QStringLiteral("Ошибка сервера базы данных «%1»: нет таблицы.").arg(m_host);
-    if (state == u"42703")
-        return QStringLiteral("Ошибка сервера базы данных «%1»: нет поля.").arg(m_host);
+    for (const auto& [code, words] : known) {
+        if (state.startsWith(QLatin1String(code)))
+            return QString::fromUtf8(words).arg(m_host);
+    }
     return QStringLiteral("Ошибка сервера базы данных «%1» (код %2).").arg(m_host, state);
 }
 
