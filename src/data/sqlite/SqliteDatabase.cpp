@@ -371,6 +371,17 @@ Status SqliteDatabase::sortNamesInRussian() const {
     return Status::success();
 }
 
+QString SqliteDatabase::tableOutOfKeys() const {
+    QSqlQuery query(sql());
+    const QString table = query.exec(QStringLiteral("SELECT name FROM sqlite_sequence WHERE seq "
+                                                    "= 9223372036854775807")) &&
+                                  query.next()
+                              ? query.value(0).toString()
+                              : QString();
+    query.finish();
+    return table;
+}
+
 int SqliteDatabase::systemError() const {
     sqlite3* sqlite = handleOf(sql());
     return sqlite ? sqlite3_system_errno(sqlite) : 0;
@@ -389,6 +400,12 @@ QString SqliteDatabase::describe(const QSqlError& error) const {
                               "сохранены. Проверьте права доступа к файлу и его папке.")
             .arg(file);
     case SQLITE_FULL:
+        // SQLite says "full" also when a table's counter of keys has reached its largest value.
+        if (const QString table = tableOutOfKeys(); !table.isEmpty())
+            return QStringLiteral("В таблице «%1» базы данных «%2» исчерпан счётчик номеров "
+                                  "записей: новую запись добавить нельзя. Обратитесь к "
+                                  "администратору.")
+                .arg(table, file);
         return QStringLiteral("Недостаточно места на диске для файла «%1»: изменения не "
                               "сохранены.")
             .arg(file);

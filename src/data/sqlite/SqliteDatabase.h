@@ -45,6 +45,8 @@ private:
     const QString& path() const { return store().location(); }
     bool prepareSession() const override;
     int systemError() const;
+    // The table whose counter of keys is used up, if one is.
+    QString tableOutOfKeys() const;
     std::optional<FileState> fileState() const;
     qint64 dataVersion() const;
     void noteFileState() const;
