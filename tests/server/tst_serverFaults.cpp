@@ -45,6 +45,13 @@ void cutConnections() {
     QSqlDatabase::removeDatabase(QStringLiteral("c"));
 }
 
+QString numbers(const QList<int>& list) {
+    QStringList texts;
+    for (int n : list)
+        texts << QString::number(n);
+    return texts.join(u',');
+}
+
 } // namespace
 
 class tst_serverFaults : public QObject {
@@ -92,14 +99,23 @@ void tst_serverFaults::resultsSurvive() {
     QVERIFY2(running.waitForStored(), qPrintable(running.errors()));
     // Whatever the programs have begun and finished so far: what was kept on this PC reaches the
     // server at the next run's start, a moment after.
-    const auto whatIsWrong = [&] {
+    QString wrong;
+    const auto consistent = [&] {
         running.poll();
         QList<int> finished = first.finished();
         if (next)
-            finished << next->finished();
-        return killedRoad::roadFault(db, running.started(), finished);
+            finished << next->stored();
+        wrong = killedRoad::roadFault(db, running.started(), finished);
+        if (!wrong.isEmpty())
+            wrong += QStringLiteral(" (first run began up to %1, finished %2; next run began up "
+                                    "to %3, stored %4)")
+                         .arg(first.started())
+                         .arg(numbers(first.finished()))
+                         .arg(next ? next->started() : -1)
+                         .arg(next ? numbers(next->stored()) : QString());
+        return wrong.isEmpty();
     };
-    QTRY_COMPARE_WITH_TIMEOUT(whatIsWrong(), QString(), 15000);
+    QVERIFY2(QTest::qWaitFor(consistent, 15000), qPrintable(wrong));
 }
 
 int main(int argc, char** argv) {
