@@ -44,6 +44,8 @@ public:
     void finish(const FinishedTest& test);
     const std::optional<FinishedTest>& finished() const { return m_finished; }
     Saving saving() const;
+    // Nothing is lost should the program end now: no test finished, or it is stored or kept.
+    bool safe() const { return !m_finished || m_stored || m_kept; }
     // Why the store does not have it yet, in the store's words.
     const QString& problem() const { return m_problem; }
 

@@ -130,13 +130,8 @@ void frmOtchot::cmdOk_Click() {
     // "Тест закончен!" would say the result is kept: it must be in the store, or on this PC
     // once the store has not answered for a while (the screen says so).
     if (const auto saving = m_row->saving();
-        saving == StudentRow::Saving::Trying || saving == StudentRow::Saving::NotKept) {
-        platform().MsgBox(QStringLiteral("Ваш результат ещё не сохранён в базе данных. Подождите "
-                                         "несколько секунд и нажмите «OK» ещё раз; если "
-                                         "сообщение повторится, позовите учителя."),
-                          vbOKOnly + vbExclamation, QStringLiteral("Сообщение"));
-        return;
-    }
+        saving == StudentRow::Saving::Trying || saving == StudentRow::Saving::NotKept)
+        return tellNotStored();
     Hide();
     platform().MsgBox(QStringLiteral("Тест закончен!"), vbOKOnly + vbInformation,
                       QStringLiteral("Сообщение"));
@@ -151,7 +146,18 @@ void frmOtchot::startPusk() {
                           vbOKOnly + vbCritical, QStringLiteral("Сообщение"));
 }
 
+// The close box ends the program, unless that would lose a result only the program holds.
 void frmOtchot::Form_Unload(int& cancel) {
-    (void)cancel;
+    if (!m_row->safe()) {
+        cancel = 1;
+        return tellNotStored();
+    }
     forms().End();
+}
+
+void frmOtchot::tellNotStored() {
+    platform().MsgBox(QStringLiteral("Ваш результат ещё не сохранён в базе данных. Подождите "
+                                     "несколько секунд и нажмите «OK» ещё раз; если сообщение "
+                                     "повторится, позовите учителя."),
+                      vbOKOnly + vbExclamation, QStringLiteral("Сообщение"));
 }

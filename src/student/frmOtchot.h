@@ -36,6 +36,7 @@ private:
     QString savingNote(StudentRow::Saving saving) const;
     void cmdOk_Click();
     void startPusk();
+    void tellNotStored();
     void nameResult();
 
     std::array<QCheckBox*, QuestionNumbers::kQuestions> outcomeBoxes() const;
