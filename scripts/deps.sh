@@ -1,5 +1,5 @@
 # Sourced by run.sh and test.sh: installs what the build, the program and the tests need.
-KVZ_PACKAGES="cmake make g++ qt6-base-dev qt6-base-dev-tools libxcb1-dev libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev fonts-liberation fonts-dejavu-core libcups2-dev qt6-translations-l10n"
+KVZ_PACKAGES="cmake make g++ qt6-base-dev qt6-base-dev-tools libxcb1-dev libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev libfontconfig-dev fonts-liberation fonts-dejavu-core libcups2-dev qt6-translations-l10n"
 # Only the tests: pdftotext reads the report's PDF back, the Debian package's dependencies are
 # found by dpkg-shlibdeps, and lintian checks the package against Debian's policy; a virtual
 # display with the session and accessibility buses shows what the program tells a screen reader;

@@ -2,6 +2,7 @@
 // every part's windows, and frmStart.
 #include "BrowserForms.h"
 #include "EditorForms.h"
+#include "FontConfiguration.h"
 #include "Forms.h"
 #include "QtPlatform.h"
 #include "QtTranslation.h"
@@ -22,6 +23,7 @@
 #endif
 
 int main(int argc, char** argv) {
+    FontConfigurationReading fonts; // beside the connection to the display
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false); // the program ends when no window is loaded
     if (const QString missing = installQtTranslation(app); !missing.isEmpty())
@@ -47,6 +49,7 @@ int main(int argc, char** argv) {
     registerBrowserForms(forms);
     registerStatsForms(forms);
     registerReportForms(forms);
+    fonts.finish();
     forms.Show(QStringLiteral("frmStart"));
     return app.exec();
 }
