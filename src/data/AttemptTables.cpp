@@ -1,0 +1,50 @@
+#include "AttemptTables.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+
+namespace AttemptTables {
+
+QString createStatements() {
+    return QStringLiteral(
+               "CREATE TABLE IF NOT EXISTS %1 (attempt TEXT PRIMARY KEY, \"Код\" BIGINT NOT NULL, "
+               "name TEXT NOT NULL, began TEXT NOT NULL, finished TEXT);\n"
+               "CREATE INDEX IF NOT EXISTS kvz_attempt_row ON %1 (\"Код\");\n"
+               "CREATE TABLE IF NOT EXISTS %2 (attempt TEXT NOT NULL, question INTEGER NOT NULL, "
+               "ticks INTEGER NOT NULL, wording TEXT NOT NULL, PRIMARY KEY (attempt, question))")
+        .arg(kAttempts, kAnswers);
+}
+
+Status ensure(const Database& db) {
+    if (db.hasTable(kAttempts) && db.hasTable(kAnswers))
+        return Status::success();
+    for (const QString& statement : createStatements().split(u';')) {
+        QSqlQuery query(db.sql());
+        if (!db.exec(query, statement))
+            return Status::failure(db.describe(query.lastError()));
+    }
+    return Status::success();
+}
+
+QString wordingDigest(const QString& text, const std::array<QString, 4>& options,
+                      const std::array<bool, 4>& key) {
+    QStringList parts{text};
+    QString keyText;
+    for (int i = 0; i < 4; ++i) {
+        parts << options[i];
+        keyText += key[i] ? u'1' : u'0';
+    }
+    parts << keyText;
+    return QString::fromLatin1(
+        QCryptographicHash::hash(parts.join(QChar(0x1f)).toUtf8(), QCryptographicHash::Md5)
+            .toHex());
+}
+
+QString timeText(const QDateTime& time) {
+    return time.toUTC().toString(Qt::ISODateWithMs);
+}
+
+} // namespace AttemptTables
