@@ -12,6 +12,7 @@
 // (kept on this PC from then on), "stored I" once the result screen says it is stored.
 #include "BrowserForms.h"
 #include "Controls.h"
+#include "EndRequests.h"
 #include "FormTimer.h"
 #include "Forms.h"
 #include "KilledRoad.h"
@@ -44,7 +45,9 @@ void say(const char* what, int number) {
     std::fflush(stdout);
 }
 
+// Between two steps the program takes in what came meanwhile, the system's request to end too.
 void nextStep() {
+    QCoreApplication::processEvents();
     say("step", stepNumber++);
 }
 
@@ -127,6 +130,13 @@ Times takeTest(const Store& store, const QStringList& keys, int student) {
     Forms forms(platform, store);
     registerStartupForms(forms);
     registerStudentForms(forms);
+    // Asked to end by the system, the program ends as the real one does, its platform ending the
+    // process.
+    const EndRequests endRequests([&forms] {
+        forms.askedToEnd();
+        std::fflush(nullptr);
+        std::_Exit(0);
+    });
     say("student", student);
     nextStep();
     forms.Show(QStringLiteral("frmStart"));
