@@ -83,6 +83,7 @@ class tst_Package : public QObject {
 private slots:
     void initTestCase();
     void fileName();
+    void versionGrowsWithTheSource();
     void controlFields_data();
     void controlFields();
     void files_data();
@@ -141,8 +142,29 @@ QString tst_Package::field(const QString& name) const {
 void tst_Package::fileName() {
     const QString arch =
         run(QStringLiteral("dpkg"), {QStringLiteral("--print-architecture")}).output.trimmed();
-    QCOMPARE(QFileInfo(m_deb).fileName(), QStringLiteral("kvz_%1_%2.deb").arg(KVZ_VERSION, arch));
+    QCOMPARE(QFileInfo(m_deb).fileName(),
+             QStringLiteral("kvz_%1_%2.deb").arg(KVZ_PACKAGE_VERSION, arch));
     QCOMPARE(field(QStringLiteral("Architecture")), arch);
+}
+
+// The program's own version, then the time of its source: each newer build is an upgrade of
+// every earlier one (the packages before were all "1.01"), and its changelog says so first.
+void tst_Package::versionGrowsWithTheSource() {
+    const QString version = field(QStringLiteral("Version"));
+    QVERIFY2(
+        QRegularExpression(
+            QStringLiteral("^%1\\+\\d{8}\\.\\d{6}$").arg(QRegularExpression::escape(KVZ_VERSION)))
+            .match(version)
+            .hasMatch(),
+        qPrintable(version));
+    QCOMPARE(run(QStringLiteral("dpkg"), {QStringLiteral("--compare-versions"), version,
+                                          QStringLiteral("gt"), QStringLiteral(KVZ_VERSION)})
+                 .exitCode,
+             0);
+    const Run changelog =
+        run(QStringLiteral("zcat"), {installed(QStringLiteral("usr/share/doc/kvz/changelog.gz"))});
+    QCOMPARE(changelog.output.section(u'\n', 0, 0),
+             QStringLiteral("kvz (%1) stable; urgency=medium").arg(version));
 }
 
 void tst_Package::controlFields_data() {
@@ -150,7 +172,9 @@ void tst_Package::controlFields_data() {
     QTest::addColumn<QString>("pattern");
     QTest::newRow("package") << "Package"
                              << "^kvz$";
-    QTest::newRow("version") << "Version" << QStringLiteral("^%1$").arg(KVZ_VERSION);
+    QTest::newRow("version") << "Version"
+                             << QStringLiteral("^%1$").arg(
+                                    QRegularExpression::escape(KVZ_PACKAGE_VERSION));
     QTest::newRow("section") << "Section"
                              << "^education$";
     QTest::newRow("priority") << "Priority"
@@ -212,6 +236,10 @@ void tst_Package::files_data() {
                           << "-rw-r--r-- root/root";
     QTest::newRow("manual page") << "usr/share/man/ru/man1/kvz.1.gz"
                                  << "-rw-r--r-- root/root";
+    QTest::newRow("manual page in English") << "usr/share/man/man1/kvz.1.gz"
+                                            << "-rw-r--r-- root/root";
+    QTest::newRow("server's in English") << "usr/share/man/man1/kvz-server.1.gz"
+                                         << "-rw-r--r-- root/root";
     QTest::newRow("copyright") << "usr/share/doc/kvz/copyright"
                                << "-rw-r--r-- root/root";
     QTest::newRow("changelog") << "usr/share/doc/kvz/changelog.gz"
