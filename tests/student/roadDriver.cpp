@@ -144,10 +144,13 @@ Times takeTest(const Store& store, const QStringList& keys, int student) {
     click(forms, "frmStart", "cmdAdd");
     nextStep();
     const QDeadlineTimer deadline(kPatienceMs);
-    control<QLineEdit>(forms, "frmAutor", "Text1")->setText(killedRoad::studentName(student));
-    do
+    do {
+        // Told that the test cannot be given now, the student is back at the start window.
+        if (!forms.isLoaded(QStringLiteral("frmAutor")))
+            click(forms, "frmStart", "cmdAdd");
+        control<QLineEdit>(forms, "frmAutor", "Text1")->setText(killedRoad::studentName(student));
         click(forms, "frmAutor", "Command1");
-    while (!forms.isLoaded(QStringLiteral("frmTest")) && patient(deadline));
+    } while (!forms.isLoaded(QStringLiteral("frmTest")) && patient(deadline));
     const QString plan = killedRoad::plan(student);
     while (forms.find(QStringLiteral("frmTest"))->isVisible()) {
         nextStep();
