@@ -83,7 +83,6 @@ class tst_Package : public QObject {
 private slots:
     void initTestCase();
     void fileName();
-    void versionGrowsWithTheSource();
     void controlFields_data();
     void controlFields();
     void files_data();
@@ -145,26 +144,10 @@ void tst_Package::fileName() {
     QCOMPARE(QFileInfo(m_deb).fileName(),
              QStringLiteral("kvz_%1_%2.deb").arg(KVZ_PACKAGE_VERSION, arch));
     QCOMPARE(field(QStringLiteral("Architecture")), arch);
-}
-
-// The program's own version, then the time of its source: each newer build is an upgrade of
-// every earlier one (the packages before were all "1.01"), and its changelog says so first.
-void tst_Package::versionGrowsWithTheSource() {
-    const QString version = field(QStringLiteral("Version"));
-    QVERIFY2(
-        QRegularExpression(
-            QStringLiteral("^%1\\+\\d{8}\\.\\d{6}$").arg(QRegularExpression::escape(KVZ_VERSION)))
-            .match(version)
-            .hasMatch(),
-        qPrintable(version));
-    QCOMPARE(run(QStringLiteral("dpkg"), {QStringLiteral("--compare-versions"), version,
-                                          QStringLiteral("gt"), QStringLiteral(KVZ_VERSION)})
-                 .exitCode,
-             0);
     const Run changelog =
-        run(QStringLiteral("zcat"), {installed(QStringLiteral("usr/share/doc/kvz/changelog.gz"))});
+        run(QStringLiteral("zcat"), {installed("usr/share/doc/kvz/changelog.gz")});
     QCOMPARE(changelog.output.section(u'\n', 0, 0),
-             QStringLiteral("kvz (%1) stable; urgency=medium").arg(version));
+             QStringLiteral("kvz (%1) stable; urgency=medium").arg(KVZ_PACKAGE_VERSION));
 }
 
 void tst_Package::controlFields_data() {
@@ -172,9 +155,10 @@ void tst_Package::controlFields_data() {
     QTest::addColumn<QString>("pattern");
     QTest::newRow("package") << "Package"
                              << "^kvz$";
-    QTest::newRow("version") << "Version"
-                             << QStringLiteral("^%1$").arg(
-                                    QRegularExpression::escape(KVZ_PACKAGE_VERSION));
+    // The program's own version, then the time of its source: each newer build is an upgrade.
+    QTest::newRow("version")
+        << "Version"
+        << QStringLiteral("^%1\\+\\d{8}\\.\\d{6}$").arg(QRegularExpression::escape(KVZ_VERSION));
     QTest::newRow("section") << "Section"
                              << "^education$";
     QTest::newRow("priority") << "Priority"

@@ -392,20 +392,17 @@ void tst_accessibleWindows::keysOpenTheEditorsMenu() {
 
 // The test window's "Далее >>", focused as the window arrives, is told again a moment later, so
 // that a screen reader that dropped the first news reads the first question all the same.
-namespace {
-int focusNewsOfNext = 0;
-void countFocusOfNext(QAccessibleEvent* event) {
-    focusNewsOfNext += event->type() == QAccessible::Focus &&
-                       event->object()->objectName() == QLatin1String("cmdNext");
-}
-} // namespace
+static int focusNewsOfNext = 0;
 
 void tst_accessibleWindows::focusIsToldAgainOnceTheWindowIsActive() {
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         QSKIP("no accessibility bridge offscreen: checked in the screen reader's session");
     QTRY_VERIFY_WITH_TIMEOUT(QAccessible::isActive(), 10000);
     AllWindows program;
-    const auto previous = QAccessible::installUpdateHandler(countFocusOfNext);
+    const auto previous = QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
+        focusNewsOfNext += event->type() == QAccessible::Focus &&
+                           event->object()->objectName() == QLatin1String("cmdNext");
+    });
     program.open(QStringLiteral("frmTest"));
     QTest::qWait(1000);
     QAccessible::installUpdateHandler(previous);
