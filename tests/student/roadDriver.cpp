@@ -45,10 +45,15 @@ void say(const char* what, int number) {
     std::fflush(stdout);
 }
 
-// Between two steps the program takes in what came meanwhile, the system's request to end too.
 void nextStep() {
-    QCoreApplication::processEvents();
     say("step", stepNumber++);
+}
+
+// Between two steps of the road the program takes in what came meanwhile, the system's request
+// to end too. (Delete-all's steps are its timer's ticks, which the driver fires itself.)
+void nextRoadStep() {
+    QCoreApplication::processEvents();
+    nextStep();
 }
 
 template <class T = QWidget> T* control(const Forms& forms, const char* form, const char* name) {
@@ -138,11 +143,11 @@ Times takeTest(const Store& store, const QStringList& keys, int student) {
         std::_Exit(0);
     });
     say("student", student);
-    nextStep();
+    nextRoadStep();
     forms.Show(QStringLiteral("frmStart"));
-    nextStep();
+    nextRoadStep();
     click(forms, "frmStart", "cmdAdd");
-    nextStep();
+    nextRoadStep();
     const QDeadlineTimer deadline(kPatienceMs);
     do {
         // Told that the test cannot be given now, the student is back at the start window.
@@ -153,7 +158,7 @@ Times takeTest(const Store& store, const QStringList& keys, int student) {
     } while (!forms.isLoaded(QStringLiteral("frmTest")) && patient(deadline));
     const QString plan = killedRoad::plan(student);
     while (forms.find(QStringLiteral("frmTest"))->isVisible()) {
-        nextStep();
+        nextRoadStep();
         control<FormTimer>(forms, "frmTest", "Timer1")->fire();
         const int number =
             kvz::wholeNumberIn(control<QLineEdit>(forms, "frmTest", "txtNomer")->text())
@@ -168,7 +173,7 @@ Times takeTest(const Store& store, const QStringList& keys, int student) {
         }
     }
     say("finished", student);
-    nextStep();
+    nextRoadStep();
     QElapsedTimer storing;
     storing.start();
     while (control<FormTimer>(forms, "frmOtchot", "Timer1")->fire(),
@@ -176,7 +181,7 @@ Times takeTest(const Store& store, const QStringList& keys, int student) {
         QTest::qWait(5), patient(deadline);
     times.storeUs = storing.nsecsElapsed() / 1000;
     say("stored", student);
-    nextStep();
+    nextRoadStep();
     click(forms, "frmOtchot", "cmdOk");
     return times;
 }
