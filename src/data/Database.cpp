@@ -4,8 +4,10 @@
 #include "sqlite/SqliteDatabase.h"
 
 #include <QHash>
+#include <QMutex>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QUuid>
 
 namespace {
@@ -26,6 +28,33 @@ QString storeKey(const Store& store) {
 QHash<QString, std::weak_ptr<Database>>& sharedConnections() {
     static QHash<QString, std::weak_ptr<Database>> connections;
     return connections;
+}
+
+// Every connection of the program with the thread it belongs to, the only one that may use it.
+struct OpenConnection {
+    std::weak_ptr<Database> db;
+    QThread* thread;
+};
+QMutex openConnectionsMutex;
+QList<OpenConnection>& openConnections() {
+    static QList<OpenConnection> connections;
+    return connections;
+}
+
+void remember(const std::shared_ptr<Database>& db) {
+    const QMutexLocker lock(&openConnectionsMutex);
+    openConnections().removeIf([](const OpenConnection& open) { return open.db.expired(); });
+    openConnections().append({db, QThread::currentThread()});
+}
+
+QList<std::shared_ptr<Database>> openOnThisThread() {
+    const QMutexLocker lock(&openConnectionsMutex);
+    QList<std::shared_ptr<Database>> found;
+    for (const OpenConnection& open : std::as_const(openConnections())) {
+        if (const auto db = open.db.lock(); db && open.thread == QThread::currentThread())
+            found << db;
+    }
+    return found;
 }
 
 } // namespace
@@ -87,16 +116,18 @@ std::shared_ptr<Database> Database::openSeparate(const Store& store, Status& sta
 }
 
 std::shared_ptr<Database> Database::connect(const Store& store, Status& status) {
-    if (store.kind() == Store::Kind::Server)
-        return PostgresDatabase::connect(store, status);
-    return SqliteDatabase::connect(store, status);
+    auto db = store.kind() == Store::Kind::Server ? PostgresDatabase::connect(store, status)
+                                                  : SqliteDatabase::connect(store, status);
+    if (db)
+        remember(db);
+    return db;
 }
 
+// The windows' own connections and those of their watchers alike: the last one closed takes the
+// file's log away.
 void Database::closeAll() {
-    for (const std::weak_ptr<Database>& shared : sharedConnections()) {
-        if (const auto db = shared.lock())
-            db->finish();
-    }
+    for (const std::shared_ptr<Database>& db : openOnThisThread())
+        db->finish();
 }
 
 bool Database::exec(QSqlQuery& query, Retry retry) const {
@@ -105,8 +136,8 @@ bool Database::exec(QSqlQuery& query, Retry retry) const {
     if (m_groupBegun)
         return *m_groupBegun == m_generation && !connectionLost() && query.exec();
     const quint64 before = m_generation;
-    if (!renew())
-        return query.exec(); // fails at once on the closed connection, with the driver's error
+    if (!renew()) // fails at once on the closed connection, with the driver's error for a file
+        return !connectionLost() && query.exec();
     if (m_generation != before)
         return rerun(query); // prepared on the connection just closed: it never ran
     if (query.exec())
@@ -124,17 +155,20 @@ bool Database::rerun(QSqlQuery& query) const {
     return query.exec();
 }
 
+// Nothing is prepared or run on a connection to a server that is away: it would fail at once, and
+// the driver would say so on the console at every tick of every window meanwhile. The failure
+// is told as the server's absence.
 bool Database::prepare(QSqlQuery& query, const QString& sql) const {
     if (!m_groupBegun)
         renew();
-    return query.prepare(sql);
+    return !connectionLost() && query.prepare(sql);
 }
 
 bool Database::exec(QSqlQuery& query, const QString& sql) const {
     if (m_groupBegun)
         return *m_groupBegun == m_generation && !connectionLost() && query.exec(sql);
     renew();
-    return query.exec(sql);
+    return !connectionLost() && query.exec(sql);
 }
 
 bool Database::reopen() const {

@@ -32,8 +32,8 @@ public:
     // A connection of its own, for a reader that must not share the windows' connection (or
     // works on another thread).
     static std::shared_ptr<Database> openSeparate(const Store& store, Status& status);
-    // The program's end: every shared connection leaves its store whole (the file with no log
-    // beside it).
+    // The program's end: every connection of this thread leaves its store whole (the file with
+    // no log beside it).
     static void closeAll();
 
     const Store& store() const { return m_store; }

@@ -1,6 +1,7 @@
 #include "frmEdit.h"
 
 #include "Accessibility.h"
+#include "Characters.h"
 #include "Controls.h"
 #include "DataControl.h"
 #include "Forms.h"
@@ -12,7 +13,6 @@
 #include <QDir>
 #include <QFocusEvent>
 #include <QRegularExpression>
-#include <QTextBoundaryFinder>
 #include <QTextCursor>
 #include <algorithm>
 
@@ -36,23 +36,6 @@ QString textOf(const QLineEdit* box) {
 }
 QString textOf(const QPlainTextEdit* box) {
     return box->toPlainText();
-}
-
-// Characters as a person sees them (grapheme clusters): a letter with its accents, an emoji with
-// its skin tone or the parts it is joined from, one character each however many code units it
-// takes. `end` is where the first `count` of them end.
-struct Characters {
-    qsizetype total = 0;
-    qsizetype end = 0;
-};
-Characters characters(const QString& text, qsizetype count) {
-    Characters found;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    for (qsizetype next = finder.toNextBoundary(); next >= 0; next = finder.toNextBoundary()) {
-        if (++found.total <= count)
-            found.end = next;
-    }
-    return found;
 }
 
 void keepFirst(QLineEdit* box, qsizetype end) {

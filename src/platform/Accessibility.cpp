@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QShortcut>
 #include <QStyleOptionFocusRect>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
@@ -75,6 +76,35 @@ protected:
             static_cast<QWidget*>(watched)->setAttribute(Qt::WA_KeyboardFocusChange);
         return false;
     }
+};
+
+// A screen reader takes the news of a control's focus only while the control's window is active
+// to it; coming in the same moment as the window, the news can find the window not active yet
+// and be dropped, and the screen reader then reads the window's title alone (the test's first
+// question went unread in 1 of 3 arrivals). A moment after a window has come to the front, its
+// focused control is told again: a screen reader that has it already says nothing twice.
+class FocusRetold : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::WindowActivate)
+            return false;
+        auto* window = static_cast<QWidget*>(watched);
+        QTimer::singleShot(kRetellMs, window, [window] {
+            QWidget* focused = QApplication::focusWidget();
+            if (!focused || focused->window() != window)
+                return;
+            QAccessibleEvent news(focused, QAccessible::Focus);
+            QAccessible::updateAccessibility(&news);
+        });
+        return false;
+    }
+
+private:
+    static constexpr int kRetellMs = 500;
 };
 
 // A box that shows typed characters as stars offers no text to the accessibility interface:
@@ -253,6 +283,7 @@ void prepareWindow(QWidget& window) {
     // The style draws the focus only once the keyboard has moved it; a person working from the
     // keyboard needs to see it on the control that has it when the window opens.
     window.installEventFilter(new FocusShown(&window));
+    window.installEventFilter(new FocusRetold(&window));
     for (QWidget* control : window.findChildren<QWidget*>()) {
         if (control->property(kAccessorProperty).toBool())
             setWithinReach(control, false);

@@ -16,7 +16,8 @@ inline constexpr char kAccessorProperty[] = "accessor";
 
 // Once per load, by the window framework: every marked control goes out of reach, the keyboard
 // focus is drawn from the start, not only after the first Tab, also around a label that takes
-// it, and a menu bar opens by F10 as well as by Alt alone.
+// it, a screen reader is told of the focused control again a moment after the window has come
+// to the front, and a menu bar opens by F10 as well as by Alt alone.
 void prepareWindow(QWidget& window);
 
 // A control out of reach is in neither the accessibility tree nor the Tab chain, is not seen,

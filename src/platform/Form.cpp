@@ -19,6 +19,10 @@ constexpr Qt::WindowStates kRefusedStates{Qt::WindowMinimized | Qt::WindowMaximi
                                           Qt::WindowFullScreen};
 // How long a window that unloads waits for the one shown in its place to take the keyboard.
 constexpr int kHandoverMs = 3000;
+// How long keys still come for it afterwards: a screen reader's bridge to the accessibility bus
+// holds each key back until the screen reader has answered (it waits 100 ms at most), then
+// posts a copy to the window that had the keyboard.
+constexpr int kLateKeysMs = 1000;
 
 // The window shown last: the one that takes the keyboard when the window that has it unloads.
 QPointer<QWidget> g_lastShown;
@@ -37,7 +41,8 @@ bool isInput(const QEvent* event) {
 // A window that unloads while it has the keyboard, the window shown in its place not active yet
 // (the window manager activates it once it is on screen): it stays on screen until that window is
 // active, and the keys typed meanwhile then go to that window, so that no key is lost while no
-// window would have the keyboard. It takes no input itself any more.
+// window would have the keyboard. It takes no input itself any more; the keys that still come for
+// it a moment later go on to that window too.
 class FocusHandover : public QObject {
 public:
     FocusHandover(QWidget* leaving, QWidget* successor)
@@ -45,17 +50,20 @@ public:
         qApp->installEventFilter(this);
         connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
             if (!m_successor || window == m_successor->windowHandle())
-                finish();
+                handOver();
         });
-        QTimer::singleShot(kHandoverMs, this, &FocusHandover::finish);
+        QTimer::singleShot(kHandoverMs, this, &FocusHandover::handOver);
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (!isInput(event) || !isLeaving(watched))
             return false;
-        if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
             m_keys.push_back(copyOf(*static_cast<QKeyEvent*>(event)));
+            if (m_handedOver)
+                passKeysOn();
+        }
         event->accept(); // a shortcut of the leaving window does not fire either
         return true;
     }
@@ -67,24 +75,35 @@ private:
         return target->isWidgetType() && static_cast<QWidget*>(target)->window() == m_leaving;
     }
 
-    void finish() {
-        qApp->removeEventFilter(this);
-        if (m_leaving) {
+    void handOver() {
+        if (m_handedOver)
+            return;
+        m_handedOver = true;
+        if (m_leaving)
             m_leaving->hide();
-            m_leaving->deleteLater(); // a handler of it may still be running
-        }
+        passKeysOn();
+        QTimer::singleShot(kLateKeysMs, this, &FocusHandover::finish);
+    }
+
+    void passKeysOn() {
         QWindow* target = m_successor ? m_successor->windowHandle() : nullptr;
         for (std::unique_ptr<QKeyEvent>& key : m_keys)
             if (target)
                 QCoreApplication::postEvent(target, key.release());
         m_keys.clear();
-        m_leaving = nullptr;
+    }
+
+    void finish() {
+        qApp->removeEventFilter(this);
+        if (m_leaving)
+            m_leaving->deleteLater(); // a handler of it may still be running
         deleteLater();
     }
 
     QPointer<QWidget> m_leaving;
     QPointer<QWidget> m_successor;
     std::vector<std::unique_ptr<QKeyEvent>> m_keys;
+    bool m_handedOver = false;
 };
 
 // The widget of a window that unloads leaves the screen, at once or once the window shown in its

@@ -83,6 +83,14 @@ void Forms::End() {
     m_platform.End();
 }
 
+void Forms::askedToEnd() {
+    if (m_ended || m_askedToEnd)
+        return;
+    m_askedToEnd = true;
+    emit ending();
+    End();
+}
+
 void Forms::SendF1() {
     QWidget* target = QApplication::focusWidget();
     if (!target) {

@@ -42,10 +42,18 @@ public:
     // record sources is written first, so nothing a person typed is lost.
     void End();
     bool ended() const { return m_ended; }
+    // The system asks the program to end (a shutdown, a logout): `ending` first, then End().
+    void askedToEnd();
 
     // Called by a window that has unloaded.
     void formUnloaded();
     bool anyLoaded() const;
+
+signals:
+    // The program is about to end at the system's request, which no window can refuse: whoever
+    // holds what only the program has (a finished test not yet stored) keeps it now, on this
+    // thread; events go on while it waits.
+    void ending();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -58,5 +66,6 @@ private:
     QString m_helpFile;
     std::map<QString, std::unique_ptr<Form>> m_forms;
     bool m_ended = false;
+    bool m_askedToEnd = false;
     bool m_quitCheckPending = false;
 };

@@ -65,6 +65,8 @@ public:
     virtual void Beep() = 0;
     // Starts a program by bare file name without waiting; an error text when it cannot.
     virtual QString Shell(const QString& program, int windowStyle) = 0;
+    // A line for the administrator in the system's log, where no window would reach anyone.
+    virtual void Log(const QString& line) = 0;
     // Opens the help file at a topic (0: its contents).
     virtual void ShowHelp(const QString& helpFile, int context) = 0;
     // In pixels.

@@ -17,6 +17,11 @@
 #include <QStandardPaths>
 #include <cstdio>
 #include <cstdlib>
+#ifdef Q_OS_UNIX
+#include <syslog.h>
+#elif defined(Q_OS_WIN)
+#include <qt_windows.h>
+#endif
 
 QtPlatform::QtPlatform(QStringList helpFolders) : m_helpFolders(std::move(helpFolders)) {}
 
@@ -77,29 +82,50 @@ void QtPlatform::Beep() {
     QApplication::beep();
 }
 
+namespace {
+
+QStringList startAndProgramFolders() {
+    return {QDir::currentPath(), QCoreApplication::applicationDirPath()};
+}
+
+} // namespace
+
 QString QtPlatform::findProgram(const QString& program) {
-    const QFileInfo local(QDir::current().filePath(program));
-    if (local.isFile() && local.isExecutable())
-        return local.absoluteFilePath();
+    for (const QString& folder : startAndProgramFolders()) {
+        const QFileInfo file(QDir(folder).filePath(program));
+        if (file.isFile() && file.isExecutable())
+            return file.absoluteFilePath();
+    }
     return QStandardPaths::findExecutable(program);
 }
 
 QString QtPlatform::Shell(const QString& program, int windowStyle) {
     m_lastShell = ShellRequest{program, windowStyle};
     const QString path = findProgram(program);
+    const QStringList folders = startAndProgramFolders();
     if (path.isEmpty())
-        return QStringLiteral("Программа «%1» не найдена ни в текущей папке, ни в путях поиска.")
-            .arg(program);
+        return QStringLiteral("Программа «%1» не найдена ни в текущей папке (%2), ни в папке "
+                              "программы (%3), ни в путях поиска PATH.")
+            .arg(program, QDir::toNativeSeparators(folders[0]),
+                 QDir::toNativeSeparators(folders[1]));
     if (!QProcess::startDetached(path, {}, QDir::currentPath()))
         return QStringLiteral("Не удалось запустить программу «%1».").arg(path);
     return {};
 }
 
+void QtPlatform::Log(const QString& line) {
+#ifdef Q_OS_UNIX
+    ::openlog("kvz", LOG_PID, LOG_USER);
+    ::syslog(LOG_NOTICE, "%s", line.toUtf8().constData());
+    ::closelog();
+#elif defined(Q_OS_WIN)
+    ::OutputDebugStringW(reinterpret_cast<const wchar_t*>(line.utf16()));
+#endif
+}
+
 QString QtPlatform::findHelpFile(const QString& helpFile, const QStringList& folders) {
-    QStringList candidates{QDir::current().filePath(helpFile)};
-    for (const QString& folder : folders)
-        candidates << QDir(folder).filePath(helpFile);
-    for (const QString& path : candidates) {
+    for (const QString& folder : startAndProgramFolders() + folders) {
+        const QString path = QDir(folder).filePath(helpFile);
         if (QFileInfo(path).isFile())
             return path;
     }

@@ -30,14 +30,16 @@ public:
         int windowStyle = 0;
     };
     const std::optional<ShellRequest>& lastShell() const { return m_lastShell; }
+    void Log(const QString& line) override;
     void ShowHelp(const QString& helpFile, int context) override;
     QSize ScreenSize() override;
     void End() override;
     void Quit() override;
 
-    // The bare name as the system finds a program: current directory first, then PATH.
+    // A bare name is looked for where the program was started (the current folder) first, then
+    // in the program's own folder; a program then along the search path (PATH), the help file
+    // in the given folders in order.
     static QString findProgram(const QString& program);
-    // The bare help file name: current directory first, then the given folders in order.
     static QString findHelpFile(const QString& helpFile, const QStringList& folders);
 
 private:

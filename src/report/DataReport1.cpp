@@ -30,6 +30,7 @@ void DataReport1::createControls(FormWidget& widget) {
     m_ui = std::make_unique<Ui::DataReport1>();
     m_ui->setupUi(&widget);
     setClientSize(13200, 10350);
+    fitToScreen();
     connect(m_ui->cmdPrint, &QPushButton::clicked, this, &DataReport1::cmdPrint_Click);
     connect(m_ui->cmdExport, &QPushButton::clicked, this, &DataReport1::cmdExport_Click);
     connect(m_ui->cmdClose, &QPushButton::clicked, this, &DataReport1::cmdClose_Click);
@@ -39,6 +40,34 @@ void DataReport1::createControls(FormWidget& widget) {
     connect(m_ui->cmdLast, &QPushButton::clicked, this, &DataReport1::cmdLast_Click);
     connect(m_ui->picReport, &report::ReportPreview::pageChanged, this,
             &DataReport1::showPageNumber);
+}
+
+// At a large scale (144 dpi, 200 %) the window as drawn for 96 dpi is larger than the screen and
+// "Закрыть" falls outside it: it then takes the room the screen has, its buttons in as many rows
+// as they need, in their order, and the page the rest.
+void DataReport1::fitToScreen() {
+    FormWidget& window = *widget();
+    const QSize room = platform().ScreenSize() - (frameSize() - window.size());
+    const QSize client = window.size().boundedTo(room);
+    if (client == window.size())
+        return;
+    constexpr int kGap = 4;
+    int x = kGap, row = kGap, rowHeight = 0;
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             m_ui->cmdPrint, m_ui->cmdExport, m_ui->cboZoom, m_ui->cmdFirst, m_ui->cmdPrevious,
+             m_ui->lblPage, m_ui->cmdNext, m_ui->cmdLast, m_ui->cmdClose}) {
+        if (x > kGap && x + control->width() > client.width() - kGap) {
+            x = kGap;
+            row += rowHeight + kGap;
+            rowHeight = 0;
+        }
+        control->move(x, row + control->y() - kGap); // its place in the row as designed
+        x += control->width() + kGap;
+        rowHeight = std::max(rowHeight, control->y() - row + control->height());
+    }
+    const int top = row + rowHeight + kGap;
+    m_ui->picReport->setGeometry(0, top, client.width(), client.height() - top);
+    window.setFixedSize(client);
 }
 
 void DataReport1::controlsDestroyed() {

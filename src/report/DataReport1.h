@@ -46,6 +46,7 @@ private:
     void cmdNext_Click();
     void cmdLast_Click();
     void showPageNumber();
+    void fitToScreen();
 
     std::unique_ptr<Ui::DataReport1> m_ui;
     std::shared_ptr<const report::ReportRenderer> m_renderer;

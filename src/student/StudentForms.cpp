@@ -20,6 +20,9 @@ void registerStudentForms(Forms& forms) {
     forms.add(std::make_unique<frmAutor>(forms, row));
     forms.add(std::make_unique<frmTest>(forms, row));
     forms.add(std::make_unique<frmOtchot>(forms, row));
+    // Asked to end by the system, the program gives a courier at work its moment first.
+    QObject::connect(&forms, &Forms::ending, row.get(),
+                     [student = row.get()] { student->waitWhileTrying(); });
     if (QFile::exists(ResultCourier::outboxOf(forms.store())))
         QTimer::singleShot(kLeftoversAfterMs, row.get(),
                            [student = std::weak_ptr<StudentRow>(row)] {

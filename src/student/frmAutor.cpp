@@ -1,5 +1,6 @@
 #include "frmAutor.h"
 
+#include "Characters.h"
 #include "Controls.h"
 #include "DataControl.h"
 #include "Forms.h"
@@ -10,6 +11,8 @@
 #include "ui_frmAutor.h"
 
 namespace {
+// Characters as a person sees them, as many as the name field holds.
+constexpr int kNameLimit = 255;
 const QString kDatabaseError = QStringLiteral("Ошибка базы данных");
 const QString kCannotRun =
     QStringLiteral("\n\nТест сейчас не может быть проведён. Сообщите об этом "
@@ -30,6 +33,7 @@ void frmAutor::createControls(FormWidget& widget) {
     setClientSize(3930, 1425, Border::Tool);
     setFontSize(m_ui->Label1, 9.75);
     setFontSize(m_ui->Text1, 9.75);
+    limitCharacters(m_ui->Text1, kNameLimit);
     m_data1 = addData(QStringLiteral("Data1"), QStringLiteral("Rezultat"));
     m_data1->bind(m_ui->Text2, QStringLiteral("Фамилия, Имя, Отчество"));
     m_data1->setErrorHandler([this](const Status& status) { Data1_Error(status); });

@@ -610,6 +610,7 @@ void tst_Recordset::replacedFileNeverReceivesTheOldLog_data() {
     QTest::newRow("a backup copied over it") << "copied";
     QTest::newRow("a backup moved over it") << "moved";
     QTest::newRow("the program ended, no log left") << "";
+    QTest::newRow("moved away, nothing in its place") << "moved away";
 }
 
 void tst_Recordset::replacedFileNeverReceivesTheOldLog() {
@@ -628,6 +629,12 @@ void tst_Recordset::replacedFileNeverReceivesTheOldLog() {
     if (replacement.isEmpty()) {
         Database::closeAll();
         QVERIFY(!QFile::exists(db.path() + QStringLiteral("-wal")));
+        return;
+    }
+    if (replacement == "moved away") { // the program never makes a file there
+        QVERIFY(QFile::rename(db.path(), backup + QStringLiteral("-moved")));
+        QVERIFY(!s->MoveLast().ok());
+        QVERIFY(!QFile::exists(db.path()));
         return;
     }
     if (replacement == "copied") {

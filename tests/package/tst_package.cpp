@@ -141,8 +141,13 @@ QString tst_Package::field(const QString& name) const {
 void tst_Package::fileName() {
     const QString arch =
         run(QStringLiteral("dpkg"), {QStringLiteral("--print-architecture")}).output.trimmed();
-    QCOMPARE(QFileInfo(m_deb).fileName(), QStringLiteral("kvz_%1_%2.deb").arg(KVZ_VERSION, arch));
+    QCOMPARE(QFileInfo(m_deb).fileName(),
+             QStringLiteral("kvz_%1_%2.deb").arg(KVZ_PACKAGE_VERSION, arch));
     QCOMPARE(field(QStringLiteral("Architecture")), arch);
+    const Run changelog =
+        run(QStringLiteral("zcat"), {installed("usr/share/doc/kvz/changelog.gz")});
+    QCOMPARE(changelog.output.section(u'\n', 0, 0),
+             QStringLiteral("kvz (%1) stable; urgency=medium").arg(KVZ_PACKAGE_VERSION));
 }
 
 void tst_Package::controlFields_data() {
@@ -150,7 +155,10 @@ void tst_Package::controlFields_data() {
     QTest::addColumn<QString>("pattern");
     QTest::newRow("package") << "Package"
                              << "^kvz$";
-    QTest::newRow("version") << "Version" << QStringLiteral("^%1$").arg(KVZ_VERSION);
+    // The program's own version, then the time of its source: each newer build is an upgrade.
+    QTest::newRow("version")
+        << "Version"
+        << QStringLiteral("^%1\\+\\d{8}\\.\\d{6}$").arg(QRegularExpression::escape(KVZ_VERSION));
     QTest::newRow("section") << "Section"
                              << "^education$";
     QTest::newRow("priority") << "Priority"
@@ -212,6 +220,10 @@ void tst_Package::files_data() {
                           << "-rw-r--r-- root/root";
     QTest::newRow("manual page") << "usr/share/man/ru/man1/kvz.1.gz"
                                  << "-rw-r--r-- root/root";
+    QTest::newRow("manual page in English") << "usr/share/man/man1/kvz.1.gz"
+                                            << "-rw-r--r-- root/root";
+    QTest::newRow("server's in English") << "usr/share/man/man1/kvz-server.1.gz"
+                                         << "-rw-r--r-- root/root";
     QTest::newRow("copyright") << "usr/share/doc/kvz/copyright"
                                << "-rw-r--r-- root/root";
     QTest::newRow("changelog") << "usr/share/doc/kvz/changelog.gz"

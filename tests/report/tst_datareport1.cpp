@@ -99,6 +99,7 @@ private slots:
     void secondShowingRunsQueryAgain();
     void navigationAndPageNumber();
     void previewDrawsThePage();
+    void previewFitsTheScreen();
     void unusableDatabaseIsReported_data();
     void unusableDatabaseIsReported();
     void unwritablePdfIsReported();
@@ -427,6 +428,27 @@ void tst_DataReport1::previewDrawsThePage() {
         dark = dark || qGray(page.pixel(x, y + dy)) < 128;
     QVERIFY(dark);
     QCOMPARE(qGray(page.pixel(x, y + 40)), 255); // inside the heading cell, no text there
+}
+
+// At 200 % a screen of 1280 × 1024 is 640 × 512 to the windows: the preview is all on it, its
+// buttons in rows, none over another.
+void tst_DataReport1::previewFitsTheScreen() {
+    TestDatabase db;
+    ScriptedPlatform platform;
+    platform.screen = {640, 512};
+    Forms forms(platform, db.store());
+    forms.add(std::make_unique<DataReport1>(forms));
+    forms.Show(QStringLiteral("DataReport1"));
+    const Form& report = *forms.find(QStringLiteral("DataReport1"));
+    QVERIFY(report.frameSize().width() <= 640 && report.frameSize().height() <= 512);
+    QRegion taken;
+    for (const QWidget* control :
+         report.widget()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (!control->isWindow() && !control->isHidden()) {
+            QVERIFY(report.widget()->rect().contains(control->geometry()));
+            QVERIFY2(!taken.intersects(control->geometry()), qPrintable(control->objectName()));
+            taken += control->geometry();
+        }
 }
 
 void tst_DataReport1::unusableDatabaseIsReported_data() {

@@ -7,30 +7,54 @@
 #include "RoadChild.h"
 #include "TestDatabase.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
+#include <unistd.h>
 
 namespace {
 
-// Debian names a cluster "version/name"; pg_ctlcluster restarts it.
+// The test's own cluster, by its data directory: pg_ctlcluster goes by the cluster's name and its
+// pid file, which every throw-away cluster of the same name shares, and would take another one
+// running meanwhile for this one. pg_ctl runs as the directory's owner, never as root.
 bool restartServer() {
-    QString cluster;
+    QString directory, version;
     {
         QSqlDatabase admin =
             QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("r"));
         QSqlQuery query(admin);
-        if (admin.open() && query.exec(QStringLiteral("SELECT current_setting('cluster_name')")) &&
-            query.next())
-            cluster = query.value(0).toString();
+        if (admin.open() &&
+            query.exec(QStringLiteral("SELECT current_setting('data_directory'), "
+                                      "current_setting('server_version_num')::int / 10000")) &&
+            query.next()) {
+            directory = query.value(0).toString();
+            version = query.value(1).toString();
+        }
     }
     QSqlDatabase::removeDatabase(QStringLiteral("r"));
-    return cluster.contains(u'/') &&
-           QProcess::execute(QStringLiteral("pg_ctlcluster"),
-                             {cluster.section(u'/', 0, 0), cluster.section(u'/', 1),
-                              QStringLiteral("restart"), QStringLiteral("-m"),
-                              QStringLiteral("fast")}) == 0;
+    if (directory.isEmpty())
+        return false;
+    QStringList command{QStringLiteral("/usr/lib/postgresql/%1/bin/pg_ctl").arg(version),
+                        QStringLiteral("-D"),
+                        directory,
+                        QStringLiteral("-l"), // the server's output never holds the test's own
+                        directory + QStringLiteral("/restart.log"),
+                        QStringLiteral("-m"),
+                        QStringLiteral("fast"),
+                        QStringLiteral("restart")};
+    if (::geteuid() == 0)
+        command = QStringList{QStringLiteral("runuser"), QStringLiteral("-u"),
+                              QFileInfo(directory).owner(), QStringLiteral("--")} +
+                  command;
+    QProcess pgCtl;
+    pgCtl.setWorkingDirectory(QStringLiteral("/"));
+    pgCtl.setProcessChannelMode(QProcess::ForwardedChannels);
+    const QString program = command.takeFirst();
+    pgCtl.start(program, command);
+    return pgCtl.waitForFinished(60000) && pgCtl.exitStatus() == QProcess::NormalExit &&
+           pgCtl.exitCode() == 0;
 }
 
 void cutConnections() {

@@ -12,6 +12,7 @@
 // (kept on this PC from then on), "stored I" once the result screen says it is stored.
 #include "BrowserForms.h"
 #include "Controls.h"
+#include "EndRequests.h"
 #include "FormTimer.h"
 #include "Forms.h"
 #include "KilledRoad.h"
@@ -46,6 +47,13 @@ void say(const char* what, int number) {
 
 void nextStep() {
     say("step", stepNumber++);
+}
+
+// Between two steps of the road the program takes in what came meanwhile, the system's request
+// to end too. (Delete-all's steps are its timer's ticks, which the driver fires itself.)
+void nextRoadStep() {
+    QCoreApplication::processEvents();
+    nextStep();
 }
 
 template <class T = QWidget> T* control(const Forms& forms, const char* form, const char* name) {
@@ -127,20 +135,30 @@ Times takeTest(const Store& store, const QStringList& keys, int student) {
     Forms forms(platform, store);
     registerStartupForms(forms);
     registerStudentForms(forms);
+    // Asked to end by the system, the program ends as the real one does, its platform ending the
+    // process.
+    const EndRequests endRequests([&forms] {
+        forms.askedToEnd();
+        std::fflush(nullptr);
+        std::_Exit(0);
+    });
     say("student", student);
-    nextStep();
+    nextRoadStep();
     forms.Show(QStringLiteral("frmStart"));
-    nextStep();
+    nextRoadStep();
     click(forms, "frmStart", "cmdAdd");
-    nextStep();
+    nextRoadStep();
     const QDeadlineTimer deadline(kPatienceMs);
-    control<QLineEdit>(forms, "frmAutor", "Text1")->setText(killedRoad::studentName(student));
-    do
+    do {
+        // Told that the test cannot be given now, the student is back at the start window.
+        if (!forms.isLoaded(QStringLiteral("frmAutor")))
+            click(forms, "frmStart", "cmdAdd");
+        control<QLineEdit>(forms, "frmAutor", "Text1")->setText(killedRoad::studentName(student));
         click(forms, "frmAutor", "Command1");
-    while (!forms.isLoaded(QStringLiteral("frmTest")) && patient(deadline));
+    } while (!forms.isLoaded(QStringLiteral("frmTest")) && patient(deadline));
     const QString plan = killedRoad::plan(student);
     while (forms.find(QStringLiteral("frmTest"))->isVisible()) {
-        nextStep();
+        nextRoadStep();
         control<FormTimer>(forms, "frmTest", "Timer1")->fire();
         const int number =
             kvz::wholeNumberIn(control<QLineEdit>(forms, "frmTest", "txtNomer")->text())
@@ -155,7 +173,7 @@ Times takeTest(const Store& store, const QStringList& keys, int student) {
         }
     }
     say("finished", student);
-    nextStep();
+    nextRoadStep();
     QElapsedTimer storing;
     storing.start();
     while (control<FormTimer>(forms, "frmOtchot", "Timer1")->fire(),
@@ -163,7 +181,7 @@ Times takeTest(const Store& store, const QStringList& keys, int student) {
         QTest::qWait(5), patient(deadline);
     times.storeUs = storing.nsecsElapsed() / 1000;
     say("stored", student);
-    nextStep();
+    nextRoadStep();
     click(forms, "frmOtchot", "cmdOk");
     return times;
 }

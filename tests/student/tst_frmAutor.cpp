@@ -221,21 +221,29 @@ void tst_frmAutor::rowNotStoredKeepsStudentHere() {
     QCOMPARE(run.platform.messages.size(), 1);
 }
 
-// What is stored is what the box shows.
+// What is stored is what the box shows: at most 255 characters as a person sees them, a cut
+// never splitting one.
 void tst_frmAutor::nameLongerThanTheBox_data() {
-    QTest::addColumn<int>("typed");
-    QTest::addColumn<int>("kept");
-    QTest::newRow("full") << 255 << 255;
-    QTest::newRow("one over") << 256 << 255;
-    QTest::newRow("past 32 767") << 40000 << 255;
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept");
+    const QString zhe254(254, u'Ж');
+    const QString thumb = QStringLiteral("👍🏽"), flag = QStringLiteral("🇷🇺");
+    const QString family = QStringLiteral("👨‍👩‍👧‍👦");
+    QTest::newRow("full") << QString(255, u'Ж') << QString(255, u'Ж');
+    QTest::newRow("one over") << QString(256, u'Ж') << QString(255, u'Ж');
+    QTest::newRow("past 32 767") << QString(40000, u'Ж') << QString(255, u'Ж');
+    QTest::newRow("emoji with its skin tone last") << zhe254 + thumb << zhe254 + thumb;
+    QTest::newRow("flag last") << zhe254 + flag << zhe254 + flag;
+    QTest::newRow("family last") << zhe254 + family << zhe254 + family;
+    QTest::newRow("no room for the emoji") << zhe254 + u'Ж' + thumb << zhe254 + u'Ж';
 }
 
 void tst_frmAutor::nameLongerThanTheBox() {
-    QFETCH(int, typed);
-    QFETCH(int, kept);
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
     StudentRun run;
-    ::signIn(run, QString(typed, u'Ж'));
-    QCOMPARE(run.names(), QVariantList{QString(kept, u'Ж')});
+    ::signIn(run, typed);
+    QCOMPARE(run.names(), QVariantList{kept});
 }
 
 // The row is in the file before the test window shows, so nothing holds the window up once it

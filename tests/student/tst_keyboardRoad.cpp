@@ -4,6 +4,8 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPointer>
+#include <QWindow>
 
 namespace {
 
@@ -57,10 +59,19 @@ void tst_keyboardRoad::wholeRoadByTabSpaceAndEnter() {
     type(name);
     press(Qt::Key_Tab);
     QCOMPARE(focused()->objectName(), QStringLiteral("Command1"));
+    const QPointer<QWindow> signIn = QGuiApplication::focusWindow();
     press(Qt::Key_Return);
     // Typed at once, to the window that has the keyboard, before the test window has come to the
     // front: it reaches the test window all the same.
     QTest::keyClick(QGuiApplication::focusWindow(), Qt::Key_Tab);
+    // So does a key a screen reader's bridge hands back later, to the window it was typed in.
+    verifyFocus(run, QStringLiteral("frmTest"), QStringLiteral("Text1"));
+    QVERIFY(signIn);
+    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
+        QCoreApplication::postEvent(signIn,
+                                    new QKeyEvent(type, Qt::Key_Backtab, Qt::ShiftModifier));
+    QTRY_COMPARE(focused()->objectName(), QStringLiteral("cmdNext"));
+    press(Qt::Key_Tab);
 
     QString expectedFlags;
     for (int question = 0; question < 10; ++question) {

@@ -50,6 +50,8 @@ class tst_KilledRoad : public QObject {
 private slots:
     void roadKilledAtEveryStep();
     void deleteAllKilledAtEveryStep();
+    void askedToEnd_data();
+    void askedToEnd();
 };
 
 // Each kill lands on another step of two students' road (a step count coprime to the spread
@@ -104,6 +106,44 @@ void tst_KilledRoad::deleteAllKilledAtEveryStep() {
     QVERIFY2(child.finishedNormally(), qPrintable(child.errors()));
     QCOMPARE(killedRoad::resultRows(db), QStringList{QStringLiteral("|0000000000|") +
                                                      killedRoad::wholeResult(0).section(u'|', 2)});
+}
+
+void tst_KilledRoad::askedToEnd_data() {
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<int>("step");
+    for (const auto& [name, signal] :
+         {std::pair{"SIGTERM", SIGTERM}, std::pair{"SIGHUP", SIGHUP}}) {
+        QTest::addRow("%s while signing in", name) << signal << 2;
+        QTest::addRow("%s while answering", name) << signal << 7;
+        QTest::addRow("%s just finished", name) << signal << 13;
+    }
+}
+
+// A shutdown or a logout: the program ends as on its own end, leaving the file whole with no log
+// beside it, and every finished result is stored, at once or by the next run from this PC.
+void tst_KilledRoad::askedToEnd() {
+    QFETCH(int, signal);
+    QFETCH(int, step);
+    TestDatabase db;
+    Child first(db, {QStringLiteral("road"), db.path(), QStringLiteral("0")});
+    QVERIFY2(first.waitForStep(step), qPrintable(first.errors()));
+    first.send(signal);
+    QVERIFY2(first.finishedNormally(), qPrintable(first.errors()));
+    for (const char* log : {"-wal", "-shm"})
+        QVERIFY2(!QFile::exists(db.path() + QLatin1String(log)), log);
+
+    Child next(db, {QStringLiteral("road"), db.path(), QString::number(first.started())});
+    QVERIFY2(next.waitForStored(), qPrintable(next.errors()));
+    QString fault;
+    QVERIFY2(QTest::qWaitFor(
+                 [&] {
+                     next.poll();
+                     fault = killedRoad::roadFault(db, next.started(),
+                                                   first.finished() + next.stored());
+                     return fault.isEmpty();
+                 },
+                 15000),
+             qPrintable(fault));
 }
 
 QTEST_GUILESS_MAIN(tst_KilledRoad)

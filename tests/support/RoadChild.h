@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QTemporaryFile>
+#include <csignal>
 
 // The child program and what it has said so far.
 class Child {
@@ -49,6 +50,9 @@ public:
         }
         return true;
     }
+
+    // The system asks it to end (SIGTERM, SIGHUP).
+    void send(int signal) { ::kill(pid_t(m_process.processId()), signal); }
 
     void kill() {
         m_process.kill();

@@ -32,6 +32,7 @@ public:
     QString Print(QPrinter& printer, const std::function<bool(QPagedPaintDevice&)>& draw) override;
     void Beep() override { ++beeps; }
     QString Shell(const QString& program, int windowStyle) override;
+    void Log(const QString& line) override { logs.append(line); }
     void ShowHelp(const QString& helpFile, int context) override {
         helps.append({helpFile, context});
     }
@@ -62,6 +63,7 @@ public:
     QList<QPair<QString, int>> printSetups; // title, page count
     int printJobs = 0;
     QList<Started> started;
+    QStringList logs;
     QList<Help> helps;
     QSize screen{1024, 768};
     int beeps = 0;

@@ -10,6 +10,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTimer>
+#include <QUrl>
 #include <sqlite3.h>
 #include <sys/stat.h>
 
@@ -187,7 +188,7 @@ SqliteDatabase::SqliteDatabase(Store store, QString connection)
 std::shared_ptr<Database> SqliteDatabase::connect(const Store& store, Status& status) {
     const QString path = store.location();
     const QString file = QDir::toNativeSeparators(path);
-    // SQLite would quietly create a missing file; the program never creates its database.
+    // Told in so many words; the opening below would refuse a missing file in its own.
     const QFileInfo info(path);
     if (!info.exists()) {
         status = Status::failure(
@@ -203,8 +204,13 @@ std::shared_ptr<Database> SqliteDatabase::connect(const Store& store, Status& st
     const QString name = newConnectionName();
     std::shared_ptr<SqliteDatabase> db(new SqliteDatabase(store, name));
     QSqlDatabase sql = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-    sql.setDatabaseName(path);
-    sql.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kLockWaitMs));
+    // Opened for reading and writing only: neither this opening nor a later one (the file
+    // replaced, moved away meanwhile) ever makes an empty file at the path.
+    sql.setDatabaseName(
+        QString::fromLatin1(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded()) +
+        QStringLiteral("?mode=rw"));
+    sql.setConnectOptions(
+        QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1;QSQLITE_OPEN_URI").arg(kLockWaitMs));
     if (!sql.open()) {
         status = Status::failure(db->describe(sql.lastError()));
         return nullptr;
