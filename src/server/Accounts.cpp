@@ -31,7 +31,9 @@ std::optional<Account> Account::owning(const QString& file) {
 }
 
 std::optional<Account> teacherAccount(const QString& named, Status& status) {
-    QString name = named.isEmpty() ? qEnvironmentVariable("SUDO_USER") : named;
+    // root is nobody's teacher unless named: sudo run from a root shell names root.
+    const QString caller = qEnvironmentVariable("SUDO_USER");
+    QString name = !named.isEmpty() ? named : caller == u"root" ? QString() : caller;
     if (name.isEmpty() && geteuid() != 0)
         if (const auto self = fromEntry(getpwuid(geteuid())))
             name = self->name;

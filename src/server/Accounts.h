@@ -19,7 +19,7 @@ struct Account {
 };
 
 // The teacher's account: `named`, else the account that ran sudo, else the one running the
-// command unless that is root. A Russian message naming the fix when there is none.
+// command; root only when named. A Russian message naming the fix when there is none.
 std::optional<Account> teacherAccount(const QString& named, Status& status);
 
 // While it lives, the program acts as `account` (its user and group alone), when it runs as

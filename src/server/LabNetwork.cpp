@@ -46,6 +46,10 @@ QString notAnAddress(const QString& text) {
         .arg(text);
 }
 
+bool beyondThisPc(const QString& cidr) {
+    return !cidr.isEmpty() && !QHostAddress::parseSubnet(cidr).first.isLoopback();
+}
+
 QString addressToward(const QString& cidr) {
     const auto net = QHostAddress::parseSubnet(cidr);
     for (const QNetworkInterface& card : QNetworkInterface::allInterfaces()) {

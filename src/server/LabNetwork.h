@@ -17,6 +17,9 @@ QString withoutMask(const QString& cidr);
 QString notANetwork(const QString& text);
 QString notAnAddress(const QString& text);
 
+// Whether `cidr` lies beyond this PC's loopback, so that the server must listen to the network.
+bool beyondThisPc(const QString& cidr);
+
 // This PC's address inside `cidr` (one of the lab's own, or the interface that reaches that PC);
 // empty when it has none.
 QString addressToward(const QString& cidr);

@@ -207,7 +207,7 @@ void tellCommands(const AdminConnection& admin, const AccessRules::Wanted& wante
                               "kvz-server init --teacher-pc %1\n")
                    .arg(LabNetwork::withoutMask(wanted.teacherPc), thisPcToward(wanted.teacherPc),
                         portArgument, *teacherPassword);
-    if (!wanted.lab.isEmpty() || !wanted.teacherPc.isEmpty())
+    if (LabNetwork::beyondThisPc(wanted.lab) || LabNetwork::beyondThisPc(wanted.teacherPc))
         listenToTheNetwork(admin, out);
 }
 
