@@ -31,7 +31,7 @@ bool isRule(const QString& line) {
 // The older set-up tool's line: "host kvz kvz_teacher,kvz_student NET scram-sha-256".
 bool isOlderLine(const QString& line) {
     const QStringList f = fields(line);
-    return f.size() == 5 && f[0] == u"host" && f[1] == u"kvz" &&
+    return f.size() == 5 && f[0] == u"host" && f[1] == kClassDatabase &&
            f[2] == ServerSetup::kTeacherRole + u',' + ServerSetup::kStudentRole;
 }
 
@@ -61,7 +61,7 @@ QString rule(const QStringList& words) {
 }
 
 QStringList hbaBlock(const AccessRules::Wanted& wanted) {
-    const QString db = QStringLiteral("kvz");
+    const QString& db = kClassDatabase;
     QStringList lines{kBegin + QStringLiteral(": the class's test (written by kvz-server init, "
                                               "which replaces these lines)"),
                       rule({QStringLiteral("local"), db, ServerSetup::kTeacherRole,
@@ -159,8 +159,8 @@ Files filesOf(const AdminConnection& admin) {
     return files;
 }
 
-// The server's own reading of both files, written as `hba` and `ident`: the first error, with
-// the line's text (its number is that of the file put back no more), or empty.
+// The server's own reading of both files, written as `hba` and `ident`: the first error, or
+// empty. The line is quoted: the server numbers the lines written, and those are put back.
 QString errorFound(const AdminConnection& admin, const Files& files, const QStringList& hba,
                    const QStringList& ident) {
     QSqlQuery query(admin.db());
@@ -181,9 +181,9 @@ QString errorFound(const AdminConnection& admin, const Files& files, const QStri
 }
 
 void describe(const AccessRules::Wanted& wanted, QTextStream& out) {
-    out << QStringLiteral("Сервер допускает к базе данных «kvz»:\n  учителя (роль %1) — на этом "
-                          "компьютере, из учётной записи «%2», без пароля;\n")
-               .arg(ServerSetup::kTeacherRole, wanted.teacherAccount);
+    out << QStringLiteral("Сервер допускает к базе данных «%1»:\n  учителя (роль %2) — на этом "
+                          "компьютере, из учётной записи «%3», без пароля;\n")
+               .arg(kClassDatabase, ServerSetup::kTeacherRole, wanted.teacherAccount);
     if (!wanted.teacherPc.isEmpty())
         out << QStringLiteral("  учителя — с компьютера %1, по паролю;\n")
                    .arg(LabNetwork::withoutMask(wanted.teacherPc));

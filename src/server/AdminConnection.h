@@ -5,6 +5,9 @@
 #include <QTextStream>
 #include <QVariantList>
 
+// The class's database on the server.
+inline const QString kClassDatabase = QStringLiteral("kvz");
+
 // A connection of the server's administrator to one database, the way libpq finds one: its
 // environment, or, run as root with none, the postgres account over the local socket, as the
 // socket's peer check wants.

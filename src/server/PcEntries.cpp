@@ -1,5 +1,6 @@
 #include "PcEntries.h"
 
+#include "AdminConnection.h"
 #include "postgres/ServerSetup.h"
 #include "postgres/ServiceFile.h"
 
@@ -13,7 +14,7 @@ const QString kPassKind = QStringLiteral("pgpass");
 // The students' entry the older set-up tool kept on the teacher's PC.
 const QString kOlderStudentsEntry = QStringLiteral("kvz_student");
 // Database and role of the teacher's password lines, between the host, the port and the password.
-const QString kPassMark = QStringLiteral(":kvz:") + ServerSetup::kTeacherRole + u':';
+const QString kPassMark = u':' + kClassDatabase + u':' + ServerSetup::kTeacherRole + u':';
 constexpr QFileDevice::Permissions kOwnerOnly = QFile::ReadOwner | QFile::WriteOwner;
 
 QStringList nonEmpty(QStringList lines) {
@@ -142,7 +143,7 @@ QString writePassword(const QString& file, const QString& host, const QString& p
     QString problem;
     {
         const AsAccount as(owner);
-        const QString line = QStringList{escaped(host), port, QStringLiteral("kvz"),
+        const QString line = QStringList{escaped(host), port, kClassDatabase,
                                          ServerSetup::kTeacherRole, escaped(password)}
                                  .join(u':');
         problem = ServiceFile::writeLines(file, withoutPasswords(file) << line, kOwnerOnly);

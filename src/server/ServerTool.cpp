@@ -19,7 +19,6 @@
 
 namespace {
 
-const QString kDatabase = QStringLiteral("kvz");
 const QString kDefaultPort = QStringLiteral("5432");
 const QString kNothingChanged = QStringLiteral(" Ничего не изменено.\n");
 
@@ -61,7 +60,7 @@ QString probe(const QString& host, const QString& port, const QString& role,
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
         db.setHostName(host);
         db.setPort(port.toInt());
-        db.setDatabaseName(kDatabase);
+        db.setDatabaseName(kClassDatabase);
         db.setUserName(role);
         db.setPassword(password);
         db.setConnectOptions(QStringLiteral("connect_timeout=5"));
@@ -75,7 +74,7 @@ QString probe(const QString& host, const QString& port, const QString& role,
 
 QMap<QString, QString> entry(const QString& host, const QString& port, const QString& role) {
     QMap<QString, QString> options{{QStringLiteral("host"), host},
-                                   {QStringLiteral("dbname"), kDatabase},
+                                   {QStringLiteral("dbname"), kClassDatabase},
                                    {QStringLiteral("user"), role}};
     if (port != kDefaultPort)
         options.insert(QStringLiteral("port"), port);
@@ -84,11 +83,11 @@ QMap<QString, QString> entry(const QString& host, const QString& port, const QSt
 
 bool settleDatabase(const AdminConnection& admin, QTextStream& out) {
     const bool made =
-        admin.value(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = ?"), {kDatabase})
+        admin.value(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = ?"), {kClassDatabase})
             .isEmpty();
     if (made && !admin.run(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING "
                                           "'UTF8'")
-                               .arg(kDatabase),
+                               .arg(kClassDatabase),
                            out))
         return false;
     // The server notices a PC that went away within seconds, idle or amid a statement.
@@ -96,19 +95,19 @@ bool settleDatabase(const AdminConnection& admin, QTextStream& out) {
                                            "tcp_keepalives_count = 3", "tcp_user_timeout = 10000",
                                            "client_connection_check_interval = 2000"};
     QStringList statements{
-        QStringLiteral("REVOKE ALL ON DATABASE %1 FROM PUBLIC").arg(kDatabase),
+        QStringLiteral("REVOKE ALL ON DATABASE %1 FROM PUBLIC").arg(kClassDatabase),
         QStringLiteral("GRANT CONNECT ON DATABASE %1 TO %2, %3")
-            .arg(kDatabase, ServerSetup::kTeacherRole, ServerSetup::kStudentRole)};
+            .arg(kClassDatabase, ServerSetup::kTeacherRole, ServerSetup::kStudentRole)};
     for (const char* setting : settings)
-        statements
-            << QStringLiteral("ALTER DATABASE %1 SET %2").arg(kDatabase, QLatin1String(setting));
+        statements << QStringLiteral("ALTER DATABASE %1 SET %2")
+                          .arg(kClassDatabase, QLatin1String(setting));
     for (const QString& statement : statements) {
         if (!admin.run(statement, out))
             return false;
     }
     out << (made ? QStringLiteral("Создана база данных «%1».\n")
                  : QStringLiteral("База данных «%1» уже есть: данные сохранены.\n"))
-               .arg(kDatabase);
+               .arg(kClassDatabase);
     return true;
 }
 
@@ -282,7 +281,7 @@ int init(const InitOptions& options, QTextStream& out) {
     if (!Roles::settle(admin, roles, out) || !settleDatabase(admin, out))
         return 1;
     {
-        const AdminConnection test(kDatabase);
+        const AdminConnection test(kClassDatabase);
         const QString source = options.file.isEmpty() ? deliveredFile() : options.file;
         if (!test.isOpen() || !settleTables(test, source, out))
             return 1;
