@@ -1,7 +1,11 @@
 #include "ServerTool.h"
 
-#include "Database.h"
-#include "Store.h"
+#include "AccessRules.h"
+#include "Accounts.h"
+#include "AdminConnection.h"
+#include "LabNetwork.h"
+#include "PcEntries.h"
+#include "Roles.h"
 #include "postgres/PostgresDatabase.h"
 #include "postgres/ServerSetup.h"
 #include "postgres/ServiceFile.h"
@@ -9,21 +13,14 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QSqlDatabase>
 #include <QSqlError>
-#include <QSqlQuery>
 #include <QSysInfo>
 #include <QUuid>
-#include <pwd.h>
-#include <unistd.h>
 
 namespace {
 
-const QString kDatabase = QStringLiteral("kvz");
-const QString kService = QStringLiteral("kvz");
-// The students' entry on the teacher's PC: the command for one more student PC, later.
-const QString kStudentsEntry = QStringLiteral("kvz_student");
 const QString kDefaultPort = QStringLiteral("5432");
+const QString kNothingChanged = QStringLiteral(" Ничего не изменено.\n");
 
 QString generatedPassword() {
     static const QString letters =
@@ -34,114 +31,102 @@ QString generatedPassword() {
     return password;
 }
 
-// Run as root with no administrator named in libpq's environment, the program is the postgres
-// account while it connects, as the local socket's peer check wants.
-bool connectsAsPostgresAccount() {
-    return geteuid() == 0 && qEnvironmentVariableIsEmpty("PGUSER") &&
-           qEnvironmentVariableIsEmpty("PGHOST");
+bool isPort(const QString& text) {
+    bool number = false;
+    const int port = text.toInt(&number);
+    return number && port > 0 && port < 65536 && !text.startsWith(u'+');
 }
 
-// A connection of the server's administrator to `database`, the way libpq finds one.
-class AdminConnection {
-public:
-    explicit AdminConnection(const QString& database)
-        : m_name(QStringLiteral("kvz-admin-") + QUuid::createUuid().toString()) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
-        db.setDatabaseName(database);
-        QString options = QStringLiteral("connect_timeout=5");
-        const passwd* postgres = connectsAsPostgresAccount() ? getpwnam("postgres") : nullptr;
-        if (postgres)
-            options += QStringLiteral(";user=postgres");
-        db.setConnectOptions(options);
-        if (postgres && (setegid(postgres->pw_gid) != 0 || seteuid(postgres->pw_uid) != 0))
-            postgres = nullptr;
-        m_open = db.open();
-        if (postgres && (seteuid(0) != 0 || setegid(0) != 0))
-            qFatal("cannot return to the root account");
-        if (!m_open)
-            m_error = db.lastError().databaseText();
-    }
-    ~AdminConnection() {
-        QSqlDatabase::database(m_name, false).close();
-        QSqlDatabase::removeDatabase(m_name);
-    }
+QString notAPort(const QString& text, const QString& command) {
+    return QStringLiteral("«%1» — не номер порта сервера (число от 1 до 65535). Пароль в "
+                          "командной строке больше не нужен: sudo kvz-server %2 СЕРВЕР [ПОРТ].")
+               .arg(text, command) +
+           kNothingChanged;
+}
 
-    bool isOpen() const { return m_open; }
-    const QString& error() const { return m_error; }
-    QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
-    QString port() const { return value(QStringLiteral("SELECT current_setting('port')")); }
+QString sudoNeeded(const QString& problem) {
+    return QStringLiteral("Не получится: %1. Запустите команду от имени администратора "
+                          "(sudo).")
+               .arg(problem) +
+           kNothingChanged;
+}
 
-    // The first column of the first row; empty when the statement fails or returns none.
-    QString value(const QString& sql, const QVariantList& values = {}) const {
-        QSqlQuery query(db());
-        query.prepare(sql);
-        for (const QVariant& v : values)
-            query.addBindValue(v);
-        return query.exec() && query.next() ? query.value(0).toString() : QString();
+// Why the server at `host` does not let `role` in, in our words; empty when it does.
+QString probe(const QString& host, const QString& port, const QString& role,
+              const QString& password) {
+    const QString name = QStringLiteral("kvz-probe-") + QUuid::createUuid().toString();
+    QString problem;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db.setHostName(host);
+        db.setPort(port.toInt());
+        db.setDatabaseName(kClassDatabase);
+        db.setUserName(role);
+        db.setPassword(password);
+        db.setConnectOptions(QStringLiteral("connect_timeout=5"));
+        if (!db.open())
+            problem = PostgresDatabase::connectProblem(host, db.lastError().databaseText());
+        db.close();
     }
-    bool run(const QString& sql, QTextStream& out) const {
-        QSqlQuery query(db());
-        if (query.exec(sql))
-            return true;
-        out << QStringLiteral("Ошибка сервера: %1\n").arg(query.lastError().databaseText());
+    QSqlDatabase::removeDatabase(name);
+    return problem;
+}
+
+QMap<QString, QString> entry(const QString& host, const QString& port, const QString& role) {
+    QMap<QString, QString> options{{QStringLiteral("host"), host},
+                                   {QStringLiteral("dbname"), kClassDatabase},
+                                   {QStringLiteral("user"), role}};
+    if (port != kDefaultPort)
+        options.insert(QStringLiteral("port"), port);
+    return options;
+}
+
+bool settleDatabase(const AdminConnection& admin, QTextStream& out) {
+    const bool made =
+        admin.value(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = ?"), {kClassDatabase})
+            .isEmpty();
+    if (made && !admin.run(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING "
+                                          "'UTF8'")
+                               .arg(kClassDatabase),
+                           out))
         return false;
+    // The server notices a PC that went away within seconds, idle or amid a statement.
+    static const char* const settings[] = {"tcp_keepalives_idle = 5", "tcp_keepalives_interval = 2",
+                                           "tcp_keepalives_count = 3", "tcp_user_timeout = 10000",
+                                           "client_connection_check_interval = 2000"};
+    QStringList statements{
+        QStringLiteral("REVOKE ALL ON DATABASE %1 FROM PUBLIC").arg(kClassDatabase),
+        QStringLiteral("GRANT CONNECT ON DATABASE %1 TO %2, %3")
+            .arg(kClassDatabase, ServerSetup::kTeacherRole, ServerSetup::kStudentRole)};
+    for (const char* setting : settings)
+        statements << QStringLiteral("ALTER DATABASE %1 SET %2")
+                          .arg(kClassDatabase, QLatin1String(setting));
+    for (const QString& statement : statements) {
+        if (!admin.run(statement, out))
+            return false;
     }
-
-private:
-    QString m_name;
-    bool m_open = false;
-    QString m_error;
-};
-
-bool roleExists(const AdminConnection& admin, const QString& role) {
-    return !admin.value(QStringLiteral("SELECT 1 FROM pg_roles WHERE rolname = ?"), {role})
-                .isEmpty();
+    out << (made ? QStringLiteral("Создана база данных «%1».\n")
+                 : QStringLiteral("База данных «%1» уже есть: данные сохранены.\n"))
+               .arg(kClassDatabase);
+    return true;
 }
 
-// The passwords of the roles made now; an existing role keeps its own.
-QMap<QString, QString> createRoles(const AdminConnection& admin, QTextStream& out) {
-    QMap<QString, QString> made;
-    for (const QString& role : {ServerSetup::kTeacherRole, ServerSetup::kStudentRole}) {
-        if (roleExists(admin, role)) {
-            out << QStringLiteral("Роль «%1» уже есть на сервере: не изменена.\n").arg(role);
-            continue;
-        }
-        const QString password = generatedPassword();
-        if (admin.run(QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD '%2'").arg(role, password),
-                      out))
-            made.insert(role, password);
-    }
-    return made;
-}
-
-bool createDatabase(const AdminConnection& admin, QTextStream& out) {
-    if (!admin.value(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = ?"), {kDatabase})
-             .isEmpty())
-        return true;
-    return admin.run(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8'")
-                         .arg(kDatabase),
-                     out) &&
-           admin.run(QStringLiteral("REVOKE ALL ON DATABASE %1 FROM PUBLIC; GRANT CONNECT ON "
-                                    "DATABASE %1 TO %2, %3")
-                         .arg(kDatabase, ServerSetup::kTeacherRole, ServerSetup::kStudentRole),
-                     out);
-}
-
-bool fillTables(const AdminConnection& test, const QString& file, QTextStream& out) {
+bool settleTables(const AdminConnection& test, const QString& file, QTextStream& out) {
     QSqlDatabase db = test.db();
-    if (ServerSetup::hasTables(db)) {
-        out << QStringLiteral("В базе данных «%1» таблицы теста уже есть: ничего не изменено.\n")
-                   .arg(kDatabase);
-        return true;
-    }
-    Status status = ServerSetup::createTables(db);
+    const bool made = !ServerSetup::hasTables(db);
+    Status status = made ? ServerSetup::createTables(db) : Status::success();
+    if (status.ok() && made)
+        status = ServerSetup::copyFromFile(file, db);
     if (status.ok())
         status = ServerSetup::grantRights(db);
-    if (status.ok())
-        status = ServerSetup::copyFromFile(file, db);
     if (!status.ok()) {
-        out << QStringLiteral("Таблицы теста не созданы: %1\n").arg(status.error);
+        out << QStringLiteral("Таблицы теста не подготовлены: %1\n").arg(status.error);
         return false;
+    }
+    if (!made) {
+        out << QStringLiteral("Таблицы теста уже есть: вопросы и результаты не изменены, права "
+                              "ролей заданы заново.\n");
+        return true;
     }
     out << QStringLiteral("Созданы таблицы теста; из файла «%1» перенесено вопросов: %2, "
                           "результатов: %3.\n")
@@ -151,98 +136,100 @@ bool fillTables(const AdminConnection& test, const QString& file, QTextStream& o
     return true;
 }
 
-QMap<QString, QString> entry(const QString& host, const QString& port, const QString& user,
-                             const QString& password) {
-    QMap<QString, QString> options{{QStringLiteral("host"), host},
-                                   {QStringLiteral("dbname"), kDatabase},
-                                   {QStringLiteral("user"), user},
-                                   {QStringLiteral("password"), password}};
-    if (port != kDefaultPort)
-        options.insert(QStringLiteral("port"), port);
-    return options;
+// The teacher's program reaches the server over the local socket, as the teacher's account.
+QString socketFolder(const AdminConnection& admin) {
+    const QString folders = admin.setting(QStringLiteral("unix_socket_directories"));
+    const QString first = folders.section(u',', 0, 0).trimmed();
+    return first.isEmpty() ? QStringLiteral("/var/run/postgresql") : first;
 }
 
-bool writeEntry(const QString& service, const QMap<QString, QString>& options, QTextStream& out) {
-    const QString file = ServiceFile::systemFile();
-    if (const QString problem = ServiceFile::write(file, service, options); !problem.isEmpty()) {
-        out << QStringLiteral("Не удалось записать файл «%1»: %2. Запустите команду от имени "
-                              "администратора (sudo).\n")
-                   .arg(file, problem);
+bool writeEntries(const AdminConnection& admin, const Account& teacher, QTextStream& out) {
+    const QString port = admin.setting(QStringLiteral("port"));
+    const QString teachers = PcEntries::teacherServiceFile(teacher);
+    const QString students = ServiceFile::systemFile();
+    QString problem = PcEntries::writeService(
+        students, entry(QStringLiteral("localhost"), port, ServerSetup::kStudentRole));
+    if (problem.isEmpty())
+        problem = PcEntries::writeService(
+            teachers, entry(socketFolder(admin), port, ServerSetup::kTeacherRole), teacher);
+    if (!problem.isEmpty()) {
+        out << problem << u'\n';
         return false;
     }
+    out << QStringLiteral("На этом компьютере учитель (учётная запись «%1») работает с сервером "
+                          "без пароля: запись «%2» в файле «%3», который читает только она. "
+                          "Другие учётные записи работают как ученики: запись «%2» в файле "
+                          "«%4».\n")
+               .arg(teacher.name, PcEntries::kService, teachers, students);
     return true;
 }
 
-bool writeTeacherEntries(const QMap<QString, QString>& passwords, const QString& port,
-                         QTextStream& out) {
-    const QString file = ServiceFile::systemFile();
-    if (passwords.size() < 2) {
-        if (ServiceFile::find(kService))
-            return true;
-        out << QStringLiteral("Роли уже были на сервере, их пароли этой команде неизвестны, а "
-                              "записи «%1» в файле «%2» нет. Задайте ролям новые пароли (ALTER "
-                              "ROLE ... PASSWORD ...) и впишите запись вручную.\n")
-                   .arg(kService, file);
+QString thisPcToward(const QString& cidr) {
+    const QString address = LabNetwork::addressToward(cidr);
+    return address.isEmpty() ? QSysInfo::machineHostName() : address;
+}
+
+// A server that listened to this PC alone listens to the network after a restart.
+void listenToTheNetwork(const AdminConnection& admin, QTextStream& out) {
+    if (admin.setting(QStringLiteral("listen_addresses")) == u"*")
+        return;
+    if (admin.run(QStringLiteral("ALTER SYSTEM SET listen_addresses = '*'"), out))
+        out << QStringLiteral("\nЧтобы сервер начал слушать сеть, перезапустите его: sudo "
+                              "systemctl restart postgresql\n");
+}
+
+void tellCommands(const AdminConnection& admin, const AccessRules::Wanted& wanted,
+                  const std::optional<QString>& teacherPassword, QTextStream& out) {
+    const QString port = admin.setting(QStringLiteral("port"));
+    const QString portArgument = port == kDefaultPort ? QString() : u' ' + port;
+    if (wanted.lab.isEmpty()) {
+        out << QStringLiteral("\nЧтобы компьютеры класса подключались к серверу, выполните эту "
+                              "команду с сетью класса: sudo kvz-server init --lab СЕТЬ (например, "
+                              "--lab 192.168.1.0/24).\n");
+    } else {
+        const QString address = LabNetwork::addressToward(wanted.lab);
+        if (address.isEmpty())
+            out << QStringLiteral("У этого компьютера нет адреса в сети %1. Если компьютеры "
+                                  "класса за маршрутизатором, это не ошибка; иначе проверьте "
+                                  "сеть класса (--lab).\n")
+                       .arg(wanted.lab);
+        else
+            out << QStringLiteral("Адрес сервера в сети класса %1: %2.\n").arg(wanted.lab, address);
+        out << QStringLiteral("\nНа каждом компьютере учеников выполните:\n  sudo kvz-server join "
+                              "%1%2\n")
+                   .arg(thisPcToward(wanted.lab), portArgument);
+    }
+    if (teacherPassword)
+        out << QStringLiteral("\nНа компьютере учителя (%1) выполните из учётной записи учителя:\n"
+                              "  sudo kvz-server teacher %2%3\nи введите пароль учителя: %4\n"
+                              "На сервере он не записан; потерянный пароль заменит новый: sudo "
+                              "kvz-server init --teacher-pc %1\n")
+                   .arg(LabNetwork::withoutMask(wanted.teacherPc), thisPcToward(wanted.teacherPc),
+                        portArgument, *teacherPassword);
+    if (LabNetwork::beyondThisPc(wanted.lab) || LabNetwork::beyondThisPc(wanted.teacherPc))
+        listenToTheNetwork(admin, out);
+}
+
+// The options checked before anything is written; a message with the fix when one is wrong.
+bool checkOptions(const ServerTool::InitOptions& options, AccessRules::Wanted& wanted,
+                  QTextStream& out) {
+    const QString source = options.file.isEmpty() ? ServerTool::deliveredFile() : options.file;
+    if (!QFile::exists(source)) {
+        out << QStringLiteral("Файл «%1» не найден: укажите файл базы данных теста.")
+                       .arg(QDir::toNativeSeparators(source)) +
+                   kNothingChanged;
         return false;
     }
-    const QString localhost = QStringLiteral("localhost");
-    if (!writeEntry(
-            kService,
-            entry(localhost, port, ServerSetup::kTeacherRole, passwords[ServerSetup::kTeacherRole]),
-            out) ||
-        !writeEntry(
-            kStudentsEntry,
-            entry(localhost, port, ServerSetup::kStudentRole, passwords[ServerSetup::kStudentRole]),
-            out))
+    if (!options.lab.isEmpty() && (wanted.lab = LabNetwork::network(options.lab)).isEmpty()) {
+        out << LabNetwork::notANetwork(options.lab) << u'\n';
         return false;
-    out << QStringLiteral("Этот компьютер работает с сервером как компьютер учителя: запись «%1» "
-                          "в файле «%2».\n")
-               .arg(kService, file);
+    }
+    if (!options.teacherPc.isEmpty() &&
+        (wanted.teacherPc = LabNetwork::singleHost(options.teacherPc)).isEmpty()) {
+        out << LabNetwork::notAnAddress(options.teacherPc) << u'\n';
+        return false;
+    }
     return true;
-}
-
-void tellStudentCommand(const QString& port, QTextStream& out) {
-    const auto students = ServiceFile::find(kStudentsEntry);
-    if (!students)
-        return;
-    out << QStringLiteral("\nНа каждом компьютере учеников выполните:\n  sudo kvz-server join %1 "
-                          "%2%3\n")
-               .arg(QSysInfo::machineHostName(),
-                    students->options.value(QStringLiteral("password")),
-                    port == kDefaultPort ? QString() : u' ' + port);
-}
-
-// The server listens on the lab's network and lets its PCs in, or says how to.
-void letLabIn(const AdminConnection& admin, const QString& lab, QTextStream& out) {
-    const QString hba = admin.value(QStringLiteral("SELECT current_setting('hba_file')"));
-    const QString config = admin.value(QStringLiteral("SELECT current_setting('config_file')"));
-    const QString line = QStringLiteral("host %1 %2,%3 %4 scram-sha-256")
-                             .arg(kDatabase, ServerSetup::kTeacherRole, ServerSetup::kStudentRole,
-                                  lab.isEmpty() ? QStringLiteral("192.168.1.0/24") : lab);
-    if (lab.isEmpty()) {
-        out << QStringLiteral("\nЧтобы компьютеры класса подключались к серверу, выполните "
-                              "«sudo kvz-server init --lab СЕТЬ» (например, 192.168.1.0/24) или "
-                              "вручную:\n  в «%1»: listen_addresses = '*'\n  в конец «%2»: %3\n  "
-                              "затем: sudo systemctl restart postgresql\n")
-                   .arg(config, hba, line);
-        return;
-    }
-    QFile file(hba);
-    const bool present = file.open(QIODevice::ReadOnly) && file.readAll().contains(line.toUtf8());
-    file.close();
-    if (!present && !(file.open(QIODevice::Append) && file.write(line.toUtf8() + '\n') > 0)) {
-        out << QStringLiteral("Не удалось дописать в «%1» строку:\n  %2\n").arg(hba, line);
-        return;
-    }
-    const bool listening =
-        admin.value(QStringLiteral("SELECT current_setting('listen_addresses')")) == u"*";
-    if (!listening)
-        admin.run(QStringLiteral("ALTER SYSTEM SET listen_addresses = '*'"), out);
-    admin.run(QStringLiteral("SELECT pg_reload_conf()"), out);
-    out << QStringLiteral("Сеть %1 допущена к базе данных «%2».\n").arg(lab, kDatabase);
-    if (!listening)
-        out << QStringLiteral("Чтобы сервер начал слушать сеть, перезапустите его: sudo systemctl "
-                              "restart postgresql\n");
 }
 
 } // namespace
@@ -253,12 +240,10 @@ QString deliveredFile() {
     return QStringLiteral(KVZ_DATA_DIR "/kvz_1.mdb");
 }
 
-int init(const QString& file, const QString& lab, QTextStream& out) {
-    const QString source = file.isEmpty() ? deliveredFile() : file;
-    if (!QFile::exists(source)) {
-        out << QStringLiteral("Файл «%1» не найден.\n").arg(QDir::toNativeSeparators(source));
+int init(const InitOptions& options, QTextStream& out) {
+    AccessRules::Wanted wanted;
+    if (!checkOptions(options, wanted, out))
         return 1;
-    }
     const AdminConnection admin(QStringLiteral("postgres"));
     if (!admin.isOpen()) {
         out << QStringLiteral("Не удалось подключиться к PostgreSQL как его администратор: %1\n"
@@ -267,47 +252,143 @@ int init(const QString& file, const QString& lab, QTextStream& out) {
                    .arg(admin.error().trimmed());
         return 1;
     }
-    const QMap<QString, QString> passwords = createRoles(admin, out);
-    if (!createDatabase(admin, out))
+    const AccessRules::Wanted before = AccessRules::current(admin);
+    if (wanted.lab.isEmpty())
+        wanted.lab = before.lab;
+    if (wanted.teacherPc.isEmpty())
+        wanted.teacherPc = before.teacherPc;
+    Status status;
+    const auto teacher =
+        teacherAccount(options.teacher.isEmpty() ? before.teacherAccount : options.teacher, status);
+    if (!teacher) {
+        out << status.error << u'\n';
+        return 1;
+    }
+    wanted.teacherAccount = teacher->name;
+    for (const QString& problem :
+         {AccessRules::cannotChange(admin), PcEntries::cannotWrite(ServiceFile::systemFile()),
+          PcEntries::cannotWrite(PcEntries::teacherServiceFile(*teacher), teacher)}) {
+        if (!problem.isEmpty()) {
+            out << sudoNeeded(problem);
+            return 1;
+        }
+    }
+    if (!AccessRules::apply(admin, wanted, out))
+        return 1;
+    const Roles::Wanted roles{!wanted.teacherPc.isEmpty(),
+                              options.teacherPc.isEmpty() ? std::nullopt
+                                                          : std::optional(generatedPassword())};
+    if (!Roles::settle(admin, roles, out) || !settleDatabase(admin, out))
         return 1;
     {
-        const AdminConnection test(kDatabase);
-        if (!test.isOpen() || !fillTables(test, source, out))
+        const AdminConnection test(kClassDatabase);
+        const QString source = options.file.isEmpty() ? deliveredFile() : options.file;
+        if (!test.isOpen() || !settleTables(test, source, out))
             return 1;
     }
-    if (!writeTeacherEntries(passwords, admin.port(), out))
+    if (!writeEntries(admin, *teacher, out))
         return 1;
-    tellStudentCommand(admin.port(), out);
-    letLabIn(admin, lab, out);
+    tellCommands(admin, wanted, roles.teacherPassword, out);
     return 0;
 }
 
-int join(const QString& host, const QString& password, const QString& port, QTextStream& out) {
-    if (!writeEntry(kService, entry(host, port, ServerSetup::kStudentRole, password), out))
+int join(const QString& host, const QString& port, QTextStream& out) {
+    if (!isPort(port)) {
+        out << notAPort(port, QStringLiteral("join"));
         return 1;
-    out << QStringLiteral("Этот компьютер работает с сервером «%1»: запись «%2» в файле «%3».\n")
-               .arg(host, kService, ServiceFile::systemFile());
-    Status status;
-    if (Database::openSeparate(Store::server(kService, QDir::tempPath()), status)) {
-        out << QStringLiteral("Сервер отвечает: всё готово.\n");
-        return 0;
     }
-    out << status.error << QStringLiteral("\nЗапись сохранена; проверьте адрес, пароль и сеть.\n");
-    return 1;
+    Status ignored;
+    if (const QString file = PcEntries::teacherEntryFile(teacherAccount({}, ignored));
+        !file.isEmpty()) {
+        out << QStringLiteral("Это компьютер учителя: в файле «%1» запись «%2» учителя, и команда "
+                              "join заменила бы её записью учеников. Если компьютер больше не "
+                              "нужен учителю, выполните сначала «sudo kvz-server leave».")
+                       .arg(file, PcEntries::kService) +
+                   kNothingChanged;
+        return 1;
+    }
+    const QString file = ServiceFile::systemFile();
+    if (const QString problem = PcEntries::cannotWrite(file); !problem.isEmpty()) {
+        out << sudoNeeded(problem);
+        return 1;
+    }
+    if (const QString problem = probe(host, port, ServerSetup::kStudentRole, {});
+        !problem.isEmpty()) {
+        out << problem
+            << QStringLiteral("\nПроверьте адрес сервера и сеть; сервер, подготовленный прежней "
+                              "версией, подготовьте снова: sudo kvz-server init.") +
+                   kNothingChanged;
+        return 1;
+    }
+    if (const QString problem =
+            PcEntries::writeService(file, entry(host, port, ServerSetup::kStudentRole));
+        !problem.isEmpty()) {
+        out << problem << u'\n';
+        return 1;
+    }
+    out << QStringLiteral("Этот компьютер работает с сервером «%1» как компьютер учеников: запись "
+                          "«%2» в файле «%3». Сервер отвечает: всё готово.\n")
+               .arg(host, PcEntries::kService, file);
+    return 0;
+}
+
+int teacher(const QString& host, const QString& port, const QString& account,
+            const QString& password, QTextStream& out) {
+    if (!isPort(port)) {
+        out << notAPort(port, QStringLiteral("teacher"));
+        return 1;
+    }
+    Status status;
+    const auto owner = teacherAccount(account, status);
+    if (!owner) {
+        out << status.error << u'\n';
+        return 1;
+    }
+    if (password.isEmpty()) {
+        out << QStringLiteral("Пароль учителя не введён: введите тот, что напечатала команда "
+                              "«kvz-server init --teacher-pc» на сервере.") +
+                   kNothingChanged;
+        return 1;
+    }
+    const QString entryFile = PcEntries::teacherServiceFile(*owner);
+    const QString passFile = PcEntries::teacherPassFile(*owner);
+    for (const QString& file : {entryFile, passFile}) {
+        if (const QString problem = PcEntries::cannotWrite(file, owner); !problem.isEmpty()) {
+            out << sudoNeeded(problem);
+            return 1;
+        }
+    }
+    if (const QString problem = probe(host, port, ServerSetup::kTeacherRole, password);
+        !problem.isEmpty()) {
+        out << problem
+            << QStringLiteral("\nПроверьте адрес сервера и пароль; сервер допускает учителя "
+                              "только с компьютера, названного ему: sudo kvz-server init "
+                              "--teacher-pc АДРЕС.") +
+                   kNothingChanged;
+        return 1;
+    }
+    QString problem =
+        PcEntries::writeService(entryFile, entry(host, port, ServerSetup::kTeacherRole), owner);
+    if (problem.isEmpty())
+        problem = PcEntries::writePassword(passFile, host, port, password, *owner);
+    if (!problem.isEmpty()) {
+        out << problem << u'\n';
+        return 1;
+    }
+    out << QStringLiteral("Учётная запись «%1» работает с сервером «%2» как учитель: запись «%3» "
+                          "в файле «%4», пароль в файле «%5»; читать их может только она.\n")
+               .arg(owner->name, host, PcEntries::kService, entryFile, passFile);
+    return 0;
 }
 
 int leave(QTextStream& out) {
-    const QString file = ServiceFile::systemFile();
-    if (const QString problem = ServiceFile::remove(file, kService); !problem.isEmpty()) {
-        out << QStringLiteral("Не удалось изменить файл «%1»: %2.\n").arg(file, problem);
+    if (!PcEntries::removeAll(out))
         return 1;
-    }
-    out << QStringLiteral("Запись «%1» удалена из файла «%2»: этот компьютер снова работает с "
-                          "файлом базы данных на нём самом.\n")
-               .arg(kService, file);
-    if (const auto left = ServiceFile::find(kService))
-        out << QStringLiteral("Но запись «%1» есть ещё в файле «%2»: удалите её и там.\n")
-                   .arg(kService, left->file);
+    out << QStringLiteral("Этот компьютер снова работает с файлом базы данных на нём самом.\n");
+    if (const auto left = ServiceFile::find(PcEntries::kService))
+        out << QStringLiteral("Но запись «%1» есть ещё в файле «%2», её записала не эта команда: "
+                              "удалите её и там.\n")
+                   .arg(PcEntries::kService, left->file);
     return 0;
 }
 

@@ -335,12 +335,27 @@ void tst_Package::upgradeReinstallRemovalAndPurgeKeepTheResults() {
     }
     QVERIFY(QFile::exists(root.path("usr/bin/kvz")));
 
+    // What kvz-server wrote, among what others wrote into the same files.
+    const QByteArray others = "[other]\nhost=elsewhere\n";
+    const QString service = root.path("etc/postgresql-common/pg_service.conf");
+    const QString passwords = root.path("home/teacher/.pgpass");
+    for (const char* folder : {"home/teacher", "etc/postgresql-common"})
+        QVERIFY(QDir().mkpath(root.path(QString::fromLatin1(folder))));
+    QVERIFY(writeFile(service, others + "[kvz]\nhost=server\nuser=kvz_student\n"));
+    QVERIFY(writeFile(passwords, "server:5432:kvz:kvz_teacher:secret\nx:5432:db:me:other\n"));
+    QVERIFY(writeFile(root.path("etc/postgresql-common/kvz-server.files"),
+                      "# written\nservice /etc/postgresql-common/pg_service.conf\n"
+                      "pgpass /home/teacher/.pgpass\n"));
     for (const char* action : {"-r", "-P"}) {
         failure = root.dpkg({QString::fromLatin1(action), QStringLiteral("kvz")});
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
         QVERIFY(!QFile::exists(root.path("usr/bin/kvz")));
         QCOMPARE(readAll(root.database()), kResults);
+        QCOMPARE(readAll(service).contains("[kvz]"), action == QLatin1String("-r"));
     }
+    QCOMPARE(readAll(service), others);
+    QCOMPARE(readAll(passwords), QByteArray("x:5432:db:me:other\n"));
+    QVERIFY(!QFile::exists(root.path("etc/postgresql-common/kvz-server.files")));
 }
 
 QString tst_Package::withVersion(const QString& version) {

@@ -56,11 +56,14 @@ PostgresDatabase::~PostgresDatabase() {
     }
 }
 
+// Every setting the program relies on is sent with the connection itself: those sent so
+// outweigh whatever `ALTER ROLE ... SET` put on the role, which the students' role may do.
 QString PostgresDatabase::connectOptions(const QString& service) {
     return QStringLiteral("service=%1;connect_timeout=%2;keepalives=1;keepalives_idle=5;"
                           "keepalives_interval=2;keepalives_count=2;tcp_user_timeout=%3;"
                           "application_name=kvz;options='-c lock_timeout=%4 "
-                          "-c statement_timeout=%5'")
+                          "-c statement_timeout=%5 -c default_transaction_read_only=off "
+                          "-c search_path=public'")
         .arg(service)
         .arg(kConnectTimeout)
         .arg(kNetworkTimeout)

@@ -26,7 +26,8 @@ public:
     Status teacherRights() const override;
     void watchResults(QObject& owner, std::function<void()> changed) const override;
 
-    // The options libpq takes for the program's connections to `service`: the time limits.
+    // The options libpq takes for the program's connections to `service`: the time limits and
+    // every other setting the program relies on.
     static QString connectOptions(const QString& service);
     // A statement as the program writes it, in the server's words: the server folds a bare name
     // to small letters, so names in backquotes and bare names in mixed case (the program's
