@@ -7,6 +7,7 @@
 #include "WindowHints.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -82,7 +83,11 @@ private:
         if (m_leaving)
             m_leaving->hide();
         passKeysOn();
-        QTimer::singleShot(kLateKeysMs, this, &FocusHandover::finish);
+        // Only a screen reader's bridge sends keys late; without one nothing more comes.
+        if (QAccessible::isActive())
+            QTimer::singleShot(kLateKeysMs, this, &FocusHandover::finish);
+        else
+            finish();
     }
 
     void passKeysOn() {
