@@ -10,6 +10,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTimer>
@@ -27,6 +28,20 @@ constexpr int kLateKeysMs = 1000;
 
 // The window shown last: the one that takes the keyboard when the window that has it unloads.
 QPointer<QWidget> g_lastShown;
+
+// A message box over a window runs a loop of its own, in which a deletion posted meanwhile would
+// run: the window, and the box with it, would go while the box's caller still holds the box.
+// The window goes once each box open over it has gone.
+void deleteOnceItsBoxesAreGone(QWidget* widget) {
+    for (QDialog* box : widget->findChildren<QDialog*>(Qt::FindDirectChildrenOnly)) {
+        if (box->isVisible()) {
+            QObject::connect(box, &QObject::destroyed, widget,
+                             [widget] { deleteOnceItsBoxesAreGone(widget); });
+            return;
+        }
+    }
+    widget->deleteLater();
+}
 
 // Posted, not coming from the window system: a key of the window's shortcuts works as typed.
 std::unique_ptr<QKeyEvent> copyOf(const QKeyEvent& key) {
@@ -100,8 +115,8 @@ private:
 
     void finish() {
         qApp->removeEventFilter(this);
-        if (m_leaving)
-            m_leaving->deleteLater(); // a handler of it may still be running
+        if (m_leaving) // a handler of it may still be running
+            deleteOnceItsBoxesAreGone(m_leaving);
         deleteLater();
     }
 
@@ -121,7 +136,7 @@ void retire(QWidget* widget) {
         return;
     }
     widget->hide();
-    widget->deleteLater();
+    deleteOnceItsBoxesAreGone(widget);
 }
 
 } // namespace
