@@ -417,7 +417,12 @@ QString SqliteDatabase::tableOutOfKeys() const {
 
 int SqliteDatabase::systemError() const {
     sqlite3* sqlite = handleOf(sql());
-    return sqlite ? sqlite3_system_errno(sqlite) : 0;
+    const int code = sqlite ? sqlite3_system_errno(sqlite) : 0;
+#ifdef Q_OS_WIN
+    return errnoOfWindowsError(DWORD(code));
+#else
+    return code;
+#endif
 }
 
 QString SqliteDatabase::describe(const QSqlError& error) const {
