@@ -1,7 +1,7 @@
 #include "FontConfiguration.h"
 
 #include <QFont>
-#include <QString>
+#include <QStringList>
 
 #ifdef KVZ_HAVE_FONTCONFIG
 #include <fontconfig/fontconfig.h>
