@@ -67,6 +67,7 @@ check_libraries() {
     local file dll missing=0
     while read -r dll; do
         [ -f "$program/$dll" ] && continue
+        [[ ${dll,,} == api-ms-win-* ]] && continue # Windows' own sets of functions
         [ -n "$(find "/usr/$mingw/lib" -maxdepth 1 -iname "lib${dll%.*}.a" -print -quit)" ] && continue
         echo "No library $dll for the program" >&2
         missing=1

@@ -105,7 +105,7 @@ shot() {
 keys() {
     local id=$1
     shift
-    xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+    timeout 5 xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
     sleep 0.3
     xdotool key --delay 120 "$@"
 }
