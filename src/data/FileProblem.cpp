@@ -4,6 +4,12 @@
 #include <QStorageInfo>
 #include <cerrno>
 
+#ifdef Q_OS_WIN
+// Qt reads a file's rights from its access list only while this is above zero; otherwise a
+// folder of Program Files that only administrators may change reads as writable.
+extern Q_CORE_EXPORT int qt_ntfs_permission_lookup;
+#endif
+
 namespace {
 
 QString wordsForSystemError(int code) {
@@ -37,6 +43,12 @@ QString wordsForSystemError(int code) {
 }
 
 bool permitted(const QFileInfo& file, FileUse use) {
+#ifdef Q_OS_WIN
+    ++qt_ntfs_permission_lookup;
+    const struct Restore {
+        ~Restore() { --qt_ntfs_permission_lookup; }
+    } restore;
+#endif
     if (use == FileUse::Read)
         return file.isReadable();
     // A file not there yet is made in its folder.
@@ -64,4 +76,32 @@ QString fileProblem(const QString& path, FileUse use, int systemError) {
         return wordsForSystemError(ENOSPC);
     return use == FileUse::Read ? QStringLiteral("файл не читается")
                                 : QStringLiteral("файл не записывается");
+}
+
+// The codes of winerror.h, by number: the function is the same on every system.
+int errnoOfWindowsError(unsigned long code) {
+    switch (code) {
+    case 2: // ERROR_FILE_NOT_FOUND
+    case 3: // ERROR_PATH_NOT_FOUND
+        return ENOENT;
+    case 5: // ERROR_ACCESS_DENIED
+        return EACCES;
+    case 19: // ERROR_WRITE_PROTECT
+        return EROFS;
+    case 32: // ERROR_SHARING_VIOLATION
+    case 33: // ERROR_LOCK_VIOLATION
+        return EBUSY;
+    case 39:  // ERROR_HANDLE_DISK_FULL
+    case 112: // ERROR_DISK_FULL
+        return ENOSPC;
+    case 23:   // ERROR_CRC
+    case 29:   // ERROR_WRITE_FAULT
+    case 30:   // ERROR_READ_FAULT
+    case 1117: // ERROR_IO_DEVICE
+        return EIO;
+    case 206: // ERROR_FILENAME_EXCED_RANGE
+        return ENAMETOOLONG;
+    default:
+        return 0;
+    }
 }

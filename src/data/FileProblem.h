@@ -11,3 +11,6 @@ enum class FileUse { Read, Write };
 // disk are looked at; `systemError` is the system's error number (errno) when the caller has
 // it fresh, else 0.
 QString fileProblem(const QString& path, FileUse use, int systemError = 0);
+
+// SQLite's system error on Windows is GetLastError()'s code: the errno meaning the same, else 0.
+int errnoOfWindowsError(unsigned long code);

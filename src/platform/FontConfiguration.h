@@ -19,3 +19,6 @@ public:
 private:
     std::thread m_reading;
 };
+
+// Where a font the windows name (MS Sans Serif, MS Serif, Arial) is missing, one that reads alike.
+void substituteNamedFonts();

@@ -33,10 +33,7 @@ int main(int argc, char** argv) {
     app.setQuitOnLastWindowClosed(false); // the program ends when no window is loaded
     if (const QString missing = installQtTranslation(app); !missing.isEmpty())
         std::fprintf(stderr, "%s\n", qPrintable(missing));
-    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
-    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
-    // The grid's cells are 9 pixels high: a serif of large x-height reads there as the bitmap face.
-    QFont::insertSubstitution(QStringLiteral("MS Serif"), QStringLiteral("DejaVu Serif"));
+    substituteNamedFonts();
     app.setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
 
     // After the current folder and the program's own: the data folder beside the program's

@@ -12,7 +12,11 @@
 #include <QTimer>
 #include <QUrl>
 #include <sqlite3.h>
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#else
 #include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -257,6 +261,28 @@ bool SqliteDatabase::prepareSession() const {
     return registerRussianCollation(db);
 }
 
+#ifdef Q_OS_WIN
+// Windows' stat() has no file number and reads the path in the ANSI code page: the file is asked
+// by its wide name, opened for nothing but its attributes, sharing everything with SQLite.
+std::optional<SqliteDatabase::FileState> SqliteDatabase::fileState() const {
+    const std::wstring name = QDir::toNativeSeparators(path()).toStdWString();
+    const HANDLE file =
+        ::CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = ::GetFileInformationByHandle(file, &info);
+    ::CloseHandle(file);
+    if (!known)
+        return std::nullopt;
+    const auto wide = [](DWORD high, DWORD low) { return (quint64(high) << 32) | low; };
+    return FileState{
+        info.dwVolumeSerialNumber, wide(info.nFileIndexHigh, info.nFileIndexLow),
+        qint64(wide(info.nFileSizeHigh, info.nFileSizeLow)),
+        qint64(wide(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime))};
+}
+#else
 std::optional<SqliteDatabase::FileState> SqliteDatabase::fileState() const {
     struct stat st {};
     if (::stat(QFile::encodeName(path()).constData(), &st) != 0)
@@ -264,6 +290,7 @@ std::optional<SqliteDatabase::FileState> SqliteDatabase::fileState() const {
     return FileState{quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
                      qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
 }
+#endif
 
 qint64 SqliteDatabase::dataVersion() const {
     QSqlQuery query(sql());
@@ -394,7 +421,12 @@ QString SqliteDatabase::tableOutOfKeys() const {
 
 int SqliteDatabase::systemError() const {
     sqlite3* sqlite = handleOf(sql());
-    return sqlite ? sqlite3_system_errno(sqlite) : 0;
+    const int code = sqlite ? sqlite3_system_errno(sqlite) : 0;
+#ifdef Q_OS_WIN
+    return errnoOfWindowsError(DWORD(code));
+#else
+    return code;
+#endif
 }
 
 // Locks, the disk and the file's place may change; a file that answers with another error
