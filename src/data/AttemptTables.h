@@ -43,6 +43,11 @@ Status ensure(const Database& db);
 QString wordingDigest(const QString& text, const std::array<QString, 4>& options,
                       const std::array<bool, 4>& key);
 
+// Delete-all's end: the attempts of the rows it deleted or blanked (keys up to `lastKey`) and
+// their ticks go, both at once; rows signed in after it began stay. A database without the
+// tables has nothing to forget.
+Status forgetResults(const Database& db, qint64 lastKey);
+
 // A time as the tables keep it.
 QString timeText(const QDateTime& time);
 
