@@ -26,7 +26,8 @@ QString createStatements() {
                "name TEXT NOT NULL, began TEXT NOT NULL, finished TEXT);\n"
                "CREATE INDEX IF NOT EXISTS kvz_attempt_row ON %1 (\"Код\");\n"
                "CREATE TABLE IF NOT EXISTS %2 (attempt TEXT NOT NULL, question INTEGER NOT NULL, "
-               "ticks INTEGER NOT NULL, wording TEXT NOT NULL, PRIMARY KEY (attempt, question))")
+               "ticks INTEGER NOT NULL, wording TEXT NOT NULL, PRIMARY KEY (attempt, question));\n"
+               "CREATE INDEX IF NOT EXISTS kvz_answer_choice ON %2 (question, ticks, wording)")
         .arg(kAttempts, kAnswers);
 }
 

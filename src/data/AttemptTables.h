@@ -29,8 +29,9 @@ namespace AttemptTables {
 inline const QString kAttempts = QStringLiteral("kvz_attempt");
 inline const QString kAnswers = QStringLiteral("kvz_answer");
 
-// The statements that make both tables (and the index that finds a row's attempts) where they
-// are missing; the same text serves both engines.
+// The statements that make both tables (and the indexes that find a row's attempts and count
+// the options chosen in the order of an index) where they are missing; the same text serves
+// both engines.
 QString createStatements();
 // Makes them on `db` when missing (the file gets them at its first sign-in; the server from
 // its set-up).

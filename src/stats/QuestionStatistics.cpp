@@ -7,25 +7,24 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace {
 
 // The results that count, one line per named row of Rezultat: its percentage, its ten flags as
-// 1/0, the number right, and its state: 0 finished, 1 still being written, 2 not finished and
-// no longer written. A row's latest sign-in decides; a row of an older program has none and is
-// finished when it has a percentage. Binds the moment "still writing" begins, then the
-// selection's start.
+// the bits of one number (question k right: bit k - 1; flags are -1 or 0 on both stores, and
+// arithmetic is the engines' quickest), and its state: 0 finished, 1 still being written, 2 not
+// finished and no longer written. A row's latest sign-in decides; a row of an older program has
+// none and is finished when it has a percentage. Binds the moment "still writing" begins, then
+// the selection's start.
 QString rowsQuery(bool attempts, const ResultSelection& selection) {
+    QStringList bits;
+    for (int k = 1; k <= QuestionStatistics::kQuestions; ++k)
+        bits << QStringLiteral("%1 * r.`Вопрос %2`").arg(1 << (k - 1)).arg(k);
     QString columns = QStringLiteral("r.`Фамилия, Имя, Отчество` AS who, "
-                                     "r.`Результат выполнения` AS pct");
-    QStringList score;
-    for (int k = 1; k <= QuestionStatistics::kQuestions; ++k) {
-        columns += QStringLiteral(", CASE WHEN r.`Вопрос %1` <> 0 THEN 1 ELSE 0 END AS q%1").arg(k);
-        score << QStringLiteral("CASE WHEN r.`Вопрос %1` <> 0 THEN 1 ELSE 0 END").arg(k);
-    }
-    columns +=
-        QStringLiteral(", ") + score.join(QStringLiteral(" + ")) + QStringLiteral(" AS score");
+                                     "r.`Результат выполнения` AS pct, -(") +
+                      bits.join(QStringLiteral(" + ")) + QStringLiteral(") AS bits");
     const QString unfinished = QStringLiteral("CASE WHEN r.`Результат выполнения` IS NULL THEN 2 "
                                               "ELSE 0 END");
     QString from = QStringLiteral(" FROM Rezultat r");
@@ -48,49 +47,37 @@ QString rowsQuery(bool attempts, const ResultSelection& selection) {
     return QStringLiteral("WITH t AS (SELECT ") + columns + from + where + QStringLiteral(")");
 }
 
-// The aggregates of the finished tests, in the order readTotals takes them.
-QStringList totalColumns() {
-    const auto finished = [](const QString& aggregate, const QString& condition = {}) {
-        return aggregate + QStringLiteral(" FILTER (WHERE state = 0") +
-               (condition.isEmpty() ? QString() : QStringLiteral(" AND ") + condition) +
-               QStringLiteral(")");
-    };
-    QStringList columns{QStringLiteral("COUNT(*) FILTER (WHERE state = 1)"),
-                        QStringLiteral("COUNT(*) FILTER (WHERE state = 2)"),
-                        finished(QStringLiteral("COUNT(*)")),
-                        finished(QStringLiteral("SUM(pct)")),
-                        finished(QStringLiteral("SUM(score)")),
-                        finished(QStringLiteral("SUM(score * score)"))};
-    for (int k = 1; k <= QuestionStatistics::kQuestions; ++k)
-        columns << finished(QStringLiteral("SUM(q%1)").arg(k))
-                << finished(QStringLiteral("SUM(q%1 * score)").arg(k));
-    // An empty percentage is 0; one beyond 0..100 (typed into the grid) goes to the end bar.
-    for (int b = 0; b < QuestionStatistics::kSpreadBars; ++b) {
-        QStringList bounds;
-        if (b > 0)
-            bounds << QStringLiteral("COALESCE(pct, 0) >= %1").arg(10 * b);
-        if (b < QuestionStatistics::kSpreadBars - 1)
-            bounds << QStringLiteral("COALESCE(pct, 0) < %1").arg(10 * b + 10);
-        columns << finished(QStringLiteral("COUNT(*)"), bounds.join(QStringLiteral(" AND ")));
-    }
-    return columns;
+// How many ticked what to which wording of each question, by kind: 1 counts, 2 takes back. Over
+// all results every answer is counted and those of attempts that do not count (a row deleted or
+// nameless, an attempt a later one replaced) are taken back, so that the engines read the
+// answers in the order of an index instead of looking each one's attempt up (CROSS JOIN keeps
+// SQLite from starting at the answers); a selection reads its attempts' answers alone.
+QString answersQuery(const ResultSelection& selection) {
+    const QString grouped = QStringLiteral(" n.wording, n.question, n.ticks, NULL, COUNT(*) FROM ");
+    const QString groups = QStringLiteral(" GROUP BY n.question, n.ticks, n.wording");
+    if (selection.since)
+        return QStringLiteral(" UNION ALL SELECT 1,") + grouped +
+               QStringLiteral("t CROSS JOIN %1 n WHERE n.attempt = t.attempt AND t.state = 0")
+                   .arg(AttemptTables::kAnswers) +
+               groups;
+    return QStringLiteral(" UNION ALL SELECT 1,") + grouped +
+           QStringLiteral("%1 n").arg(AttemptTables::kAnswers) + groups +
+           QStringLiteral(" UNION ALL SELECT 2,") + grouped +
+           QStringLiteral("%1 x LEFT JOIN Rezultat r ON r.`Код` = x.`Код` CROSS JOIN %2 n "
+                          "WHERE n.attempt = x.attempt AND (COALESCE(r.`Фамилия, Имя, Отчество`, "
+                          "'') = '' OR EXISTS (SELECT 1 FROM %1 l WHERE l.`Код` = x.`Код` AND "
+                          "l.began > x.began))")
+               .arg(AttemptTables::kAttempts, AttemptTables::kAnswers) +
+           groups;
 }
 
-// Every figure in one statement: a first line (kind 0) of totals, then (kind 1) how many
-// finished tests ticked what to which wording of each question.
+// Every figure in one statement: lines of kind 0 count the rows of each state, percentage and
+// flags (a few hundred at most), then the answers' lines (answersQuery).
 QString figuresQuery(bool attempts, const ResultSelection& selection) {
-    const QStringList totals = totalColumns();
-    QString sql = rowsQuery(attempts, selection) + QStringLiteral(" SELECT 0, NULL, ") +
-                  totals.join(QStringLiteral(", ")) + QStringLiteral(" FROM t");
-    if (attempts) {
-        QStringList blanks(totals.size() - 3, QStringLiteral("NULL"));
-        sql += QStringLiteral(" UNION ALL SELECT 1, n.wording, n.question, n.ticks, COUNT(*), ") +
-               blanks.join(QStringLiteral(", ")) +
-               QStringLiteral(" FROM %1 n JOIN t ON t.attempt = n.attempt WHERE t.state = 0 "
-                              "GROUP BY n.question, n.ticks, n.wording")
-                   .arg(AttemptTables::kAnswers);
-    }
-    return sql;
+    return rowsQuery(attempts, selection) +
+           QStringLiteral(" SELECT 0, NULL, state, pct, bits, COUNT(*) FROM t GROUP BY state, "
+                          "pct, bits") +
+           (attempts ? answersQuery(selection) : QString());
 }
 
 bool keepsAttempts(const Database& db) {
@@ -176,33 +163,13 @@ Status QuestionStatistics::readFigures(const Database& db, const ResultSelection
     selection = chosen;
     readAt = QDateTime::currentDateTime();
     while (query.next()) {
-        if (query.value(0).toInt() == 0) {
-            writing = query.value(2).toInt();
-            cutOff = query.value(3).toInt();
-            participants = query.value(4).toInt();
-            percentSum = query.value(5).toDouble();
-            scoreSum = query.value(6).toDouble();
-            scoreSquares = query.value(7).toDouble();
-            for (int k = 0; k < kQuestions; ++k) {
-                right[k] = query.value(8 + 2 * k).toInt();
-                rightScoreSum[k] = query.value(9 + 2 * k).toDouble();
-            }
-            for (int b = 0; b < kSpreadBars; ++b)
-                spread[b] = query.value(8 + 2 * kQuestions + b).toInt();
-            continue;
-        }
-        const int k = query.value(2).toInt() - 1;
-        if (k < 0 || k >= kQuestions)
-            continue;
-        const int ticks = query.value(3).toInt(), count = query.value(4).toInt();
-        if (query.value(1).toString() != digests[k]) {
-            earlierWording[k] += count;
-            continue;
-        }
-        answered[k] += count;
-        for (int option = 0; option < kOptions; ++option)
-            if (ticks & (1 << option))
-                ticked[k][option] += count;
+        const int kind = query.value(0).toInt();
+        const int count = query.value(5).toInt();
+        if (kind == 0)
+            countRows(query.value(2).toInt(), query.value(3), query.value(4).toInt(), count);
+        else
+            countTicks(query.value(1).toString(), query.value(2).toInt() - 1,
+                       query.value(3).toInt(), kind == 1 ? count : -count);
     }
     return finish(db, query);
 }
@@ -254,6 +221,39 @@ Status QuestionStatistics::wrongNames(const Database& db, const ResultSelection&
     std::sort(names.begin(), names.end(),
               [](const QString& a, const QString& b) { return compareRussian(a, b) < 0; });
     return finish(db, query);
+}
+
+void QuestionStatistics::countRows(int state, const QVariant& percent, int bits, int count) {
+    if (state != 0) {
+        (state == 1 ? writing : cutOff) += count;
+        return;
+    }
+    const int score = std::popcount(unsigned(bits));
+    participants += count;
+    percentSum += percent.toDouble() * count;
+    scoreSum += double(score) * count;
+    scoreSquares += double(score) * score * count;
+    for (int k = 0; k < kQuestions; ++k)
+        if (bits & (1 << k)) {
+            right[k] += count;
+            rightScoreSum[k] += double(score) * count;
+        }
+    // An empty percentage is 0; one beyond 0..100 (typed into the grid) goes to the end bar.
+    const double bar = std::floor(percent.toDouble() / 10);
+    spread[std::clamp(int(std::clamp(bar, 0.0, 10.0)), 0, kSpreadBars - 1)] += count;
+}
+
+void QuestionStatistics::countTicks(const QString& wording, int k, int ticks, int count) {
+    if (k < 0 || k >= kQuestions)
+        return;
+    if (wording != digests[k]) {
+        earlierWording[k] += count;
+        return;
+    }
+    answered[k] += count;
+    for (int option = 0; option < kOptions; ++option)
+        if (ticks & (1 << option))
+            ticked[k][option] += count;
 }
 
 std::optional<std::int32_t> QuestionStatistics::average() const {

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -85,4 +86,10 @@ struct QuestionStatistics {
     // The test's reliability, Kuder-Richardson 20, over the ten flags; none with fewer than two
     // finished tests or no spread of scores.
     std::optional<double> reliability() const;
+
+private:
+    // One line of the figures' query: `count` rows of this state, percentage and flags.
+    void countRows(int state, const QVariant& percent, int bits, int count);
+    // `count` answers to question `k` (from 0) with these ticks, given to this wording.
+    void countTicks(const QString& wording, int k, int ticks, int count);
 };
