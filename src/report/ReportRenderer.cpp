@@ -97,8 +97,7 @@ void ReportRenderer::drawQuestionStatistics(QPainter& painter) const {
     top = kStatisticsLinesTop;
     for (const QString& line :
          {readLine(statistics), participantsLine(statistics), stateLine(statistics),
-          averageLine(statistics) + QStringLiteral(" (не путать со средним в конце списка: "
-                                                   "там считаются все его строки)"),
+          averageLine(statistics) + QStringLiteral(" (в конце списка — среднее всех строк)"),
           reliabilityLine(statistics)})
         label(line, kStatisticsLineHeight, lines);
     top = kStatisticsBarsTop;
