@@ -119,6 +119,7 @@ private slots:
     void analysisAgreesWithAHandCount();
     void resultsStoredElsewhereAppearWhileOpen();
     void deleteAllElsewhereWithTheGridOpen();
+    void deleteAllForgetsTheTicks();
     void windowAndPageLayout();
 };
 
@@ -341,6 +342,22 @@ void tst_frmStat::deleteAllElsewhereWithTheGridOpen() {
     QVERIFY2(teacher.platform.messages.first().text.contains(QStringLiteral("«Борисов»")),
              qPrintable(teacher.platform.messages.first().text));
     QVERIFY(!grid.isEditing());
+}
+
+// The teacher's delete-all takes the attempts and ticks of the rows it deleted with them.
+void tst_frmStat::deleteAllForgetsTheTicks() {
+    Teacher teacher(
+        {R::resultRow("Андреев", "1000000000", "10"), R::resultRow("Борисов", "1000000000", "10")},
+        [](const TestDatabase& db) {
+            addAttempts(db, {"Андреев;30;1;2222222222", "Борисов;30;1;2222222222"}, 0);
+        });
+    frmVeiv& browser = teacher.overview();
+    teacher.platform.msgBoxAnswers.enqueue(vbOK);
+    browser.ui()->cmdDelete->click();
+    for (auto* tick = browser.widget()->findChild<FormTimer*>("Timer3"); tick->Enabled();)
+        tick->fire();
+    QCOMPARE(teacher.db.scalar(QStringLiteral("SELECT COUNT(*) FROM kvz_answer")).toInt(), 0);
+    QCOMPARE(teacher.db.scalar(QStringLiteral("SELECT COUNT(*) FROM kvz_attempt")).toInt(), 0);
 }
 
 // The widest figures: every question right for a hundred, long question texts.
