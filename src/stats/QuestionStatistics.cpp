@@ -211,7 +211,8 @@ Status QuestionStatistics::wrongNames(const Database& db, const ResultSelection&
     if (Status status =
             run(db, query,
                 rowsQuery(attempts, selection) +
-                    QStringLiteral(" SELECT who FROM t WHERE state = 0 AND q%1 = 0").arg(k + 1),
+                    QStringLiteral(" SELECT who FROM t WHERE state = 0 AND (bits & %1) = 0")
+                        .arg(1 << k),
                 rowsValues(attempts, selection));
         !status.ok())
         return status;

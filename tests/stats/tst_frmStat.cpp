@@ -10,8 +10,10 @@
 #include "ScriptedPlatform.h"
 #include "StatsForms.h"
 #include "TestDatabase.h"
+#include "frmOshibki.h"
 #include "frmStat.h"
 #include "frmVeiv.h"
+#include "ui_frmOshibki.h"
 #include "ui_frmStat.h"
 #include "ui_frmVeiv.h"
 
@@ -186,7 +188,9 @@ void tst_frmStat::analysisAgreesWithAHandCount_data() {
     QTest::addColumn<QString>("firstLine");
     QTest::addColumn<QList<int>>("spread");
     QTest::addColumn<QString>("wording");
+    QTest::addColumn<QString>("wrongFirst"); // who got question 1 wrong
     const QString noTicks = "выбрали: выборы не сохранены";
+    const QString nobody = "Никто не ответил неверно.";
     // Scores 10, 5, 2, 0: question 1 against the rest (9, 4, 1, 0) r = 0.875 / sqrt(0.1875 ·
     // 12.25) = 0.577; KR-20 = 10/9 · (1 - 2.0625 / 14.1875) = 0.950.
     QTest::newRow("discrimination, reliability, spread")
@@ -196,7 +200,8 @@ void tst_frmStat::analysisAgreesWithAHandCount_data() {
         << QStringList{} << 0 << 0 << "Закончили тест: 4; пишут сейчас: 0; не закончено: 0"
         << "Средний результат закончивших тест: 42%"
         << "Надёжность теста (KR-20): 0,95 — высокая"
-        << "различающая сила 0,58; " + noTicks << QList<int>{1, 0, 1, 0, 0, 1, 0, 0, 0, 0, 1} << "";
+        << "различающая сила 0,58; " + noTicks << QList<int>{1, 0, 1, 0, 0, 1, 0, 0, 0, 0, 1} << ""
+        << "Г";
     // Scores 7 and 4: KR-20 = 10/9 · (1 - 0.75 / 2.25) = 0.741; question 1 right for both.
     QTest::newRow("finished apart from still writing and cut off")
         << QStringList{R::resultRow("Андреев", "1111111000", "70"),
@@ -209,7 +214,7 @@ void tst_frmStat::analysisAgreesWithAHandCount_data() {
         << "Средний результат закончивших тест: 55%"
         << "Надёжность теста (KR-20): 0,74 — приемлемая"
         << "различающая сила —; выбрали: 1) 0, 2) 1 — верный, 3) 0, 4) 0"
-        << QList<int>{0, 0, 0, 0, 1, 0, 0, 1, 0, 0, 0} << "";
+        << QList<int>{0, 0, 0, 0, 1, 0, 0, 1, 0, 0, 0} << "" << nobody;
     // Question 1's key is option 2; options 1, 3, 4 drew 1, 3 and 1.
     QTest::newRow("options ticked, the wrong one that drew most")
         << QStringList{R::resultRow("А", "1000000000", "10"), R::resultRow("Б", "0000000000", "0"),
@@ -220,7 +225,8 @@ void tst_frmStat::analysisAgreesWithAHandCount_data() {
         << "Средний результат закончивших тест: 2%"
         << "Надёжность теста (KR-20): 0,00 — низкая"
         << "выбрали: 1) 1, 2) 1 — верный, 3) 3 — чаще всего из неверных, 4) 1"
-        << QList<int>{3, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0} << "";
+        << QList<int>{3, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0} << ""
+        << "Б, В, Г";
     const QStringList lesson{R::resultRow("А", "1111111111", "100"),
                              R::resultRow("Б", "0000000000", "0"),
                              R::resultRow("В", "0000000000", "50")};
@@ -228,12 +234,12 @@ void tst_frmStat::analysisAgreesWithAHandCount_data() {
                                   << "Закончили тест: 1; пишут сейчас: 0; не закончено: 0"
                                   << "Средний результат закончивших тест: 100%"
                                   << "Надёжность теста (KR-20): не оценить" << noTicks
-                                  << QList<int>{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1} << "";
+                                  << QList<int>{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1} << "" << nobody;
     QTest::newRow("since a moment") << lesson << QStringList{"А;30;1;", "Б;90;1;"} << 2 << 0
                                     << "Закончили тест: 1; пишут сейчас: 0; не закончено: 0"
                                     << "Средний результат закончивших тест: 100%"
                                     << "Надёжность теста (KR-20): не оценить" << noTicks
-                                    << QList<int>{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1} << "";
+                                    << QList<int>{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1} << "" << nobody;
     QTest::newRow("a question changed after answers")
         << QStringList{R::resultRow("А", "1000000000", "10"), R::resultRow("Б", "1000000000", "10")}
         << QStringList{"А;30;1;2222222222", "Б;30;1;2122222222"} << 0 << 2
@@ -241,7 +247,7 @@ void tst_frmStat::analysisAgreesWithAHandCount_data() {
         << "Средний результат закончивших тест: 10%"
         << "Надёжность теста (KR-20): не оценить"
         << "выбрали: 1) 0, 2) 2 — верный, 3) 0, 4) 0" << QList<int>{0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0}
-        << "Изменены после ответов: вопрос 2 (ответов к прежнему: 2)";
+        << "Изменены после ответов: вопрос 2 (ответов к прежнему: 2)" << nobody;
 }
 
 void tst_frmStat::analysisAgreesWithAHandCount() {
@@ -271,6 +277,14 @@ void tst_frmStat::analysisAgreesWithAHandCount() {
     const auto& counted = teacher.stat().statistics().spread;
     QCOMPARE(QList<int>(counted.begin(), counted.end()), spread);
     QCOMPARE(ui.lblIzmeneno->text().left(wording.size()), wording);
+    QFETCH(QString, wrongFirst);
+    ui.lstVoprosy->setCurrentRow(0);
+    QTest::keyClick(ui.lstVoprosy, Qt::Key_Return);
+    QListWidget& wrong = *teacher.forms.get<frmOshibki>("frmOshibki").ui()->lstUchashchiesya;
+    QStringList names;
+    for (int i = 0; i < wrong.count(); ++i)
+        names << wrong.item(i)->text();
+    QCOMPARE(names.join(QStringLiteral(", ")), wrongFirst);
 
     const QString file = teacher.db.folder() + QStringLiteral("/stat.csv");
     teacher.platform.saveAnswers.enqueue(file);
