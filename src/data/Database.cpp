@@ -201,11 +201,22 @@ void Database::rollback() const {
 }
 
 // A read like any other, so that a connection lost a moment ago is opened again for it.
-bool Database::hasTable(const QString& table) const {
+bool Database::hasTable(const QString& table, QSqlError* error) const {
     QSqlQuery query(sql());
-    prepare(query, tableQuery());
+    const bool prepared = prepare(query, tableQuery());
     query.addBindValue(table);
-    return exec(query) && query.next();
+    const bool found = execPrepared(query, prepared) && query.next();
+    if (error)
+        *error = query.lastError();
+    return found;
+}
+
+bool Database::execPrepared(QSqlQuery& query, bool prepared, Retry retry) const {
+    return prepared && exec(query, retry);
+}
+
+Status Database::failure(const QSqlError& error) const {
+    return Status::failure(describe(error), causeOf(error));
 }
 
 Status runSqlScript(QSqlDatabase& db, const QString& script) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "Field.h"
+#include "FinishedTest.h"
+#include "QuestionSheet.h"
 #include "Status.h"
 #include "Store.h"
 
@@ -12,6 +14,7 @@
 #include <optional>
 
 class QObject;
+struct SignIn;
 class QSqlError;
 class QSqlQuery;
 
@@ -46,7 +49,9 @@ public:
     bool exec(QSqlQuery& query, const QString& sql) const; // an unprepared statement, once
     // Prepares a statement, on a connection opened again first when it was found lost (a
     // statement prepared on a closed connection could never run).
-    bool prepare(QSqlQuery& query, const QString& sql) const;
+    [[nodiscard]] bool prepare(QSqlQuery& query, const QString& sql) const;
+    // Runs a statement `prepare` gave `prepared` for: one that could not be prepared never runs.
+    bool execPrepared(QSqlQuery& query, bool prepared, Retry retry = Retry::Yes) const;
     // Counts the times the connection was opened again: a statement kept prepared from an
     // earlier count must be prepared again.
     quint64 generation() const { return m_generation; }
@@ -61,7 +66,7 @@ public:
     virtual QString describe(const QSqlError& error) const = 0;
     // The store as a message names it: the file's path, or the server's name.
     virtual QString label() const = 0;
-    bool hasTable(const QString& table) const;
+    bool hasTable(const QString& table, QSqlError* error = nullptr) const;
     // The fields of a table in their order, with the kind of value each holds.
     virtual QVector<Field> fields(const QString& table, Status& status) const = 0;
     // The hidden column that orders a table's rows as they were added, and whose value is a
@@ -79,6 +84,21 @@ public:
     virtual void afterWrite() const {}
     // Called after a write that may stay in the log for a while (a deletion).
     virtual void afterLightWrite() const {}
+    // The student's road, each one step on the store, each a single round trip to a server.
+    // The questions as the student meets them (with the key only where the PC scores); fails
+    // on a store whose tables the program does not recognise.
+    virtual Status readTest(QuestionSheet& sheet) const = 0;
+    // Takes the student's row: the single blank row of an emptied table, or a new one. Two PCs
+    // signing in at the same instant never share a row.
+    virtual Status signIn(const QString& name, SignIn& signIn) const = 0;
+    // Stores the finished test in the student's row, once per attempt: a second delivery
+    // changes nothing. A row deleted, blanked or taken meanwhile gets a new row with the name.
+    // `key` is the row that holds the result; the test's outcomes are set where the store
+    // scored it.
+    virtual Status deliver(FinishedTest& test, qint64& key) const = 0;
+    // A failed statement told in Russian, with whether the store refused it or did not answer.
+    Status failure(const QSqlError& error) const;
+
     // Calls `changed` (on this thread) soon after another program, or another connection of
     // this one, has changed the results; at the latest within a few seconds. The watch ends
     // with `owner`.
@@ -95,6 +115,8 @@ protected:
     // Closes and opens the connection; statements prepared on it must be prepared again.
     bool reopen() const;
     virtual QString beginStatement() const { return QStringLiteral("BEGIN"); }
+    // Whether a failed statement was refused by a store that answers.
+    virtual Status::Cause causeOf(const QSqlError& error) const = 0;
     // A query of one row when the table named by its one value exists.
     virtual QString tableQuery() const = 0;
     // Closes the connection leaving the store whole.
@@ -113,6 +135,14 @@ private:
     mutable quint64 m_generation = 0;
     // The connection's count when a group of writes began, while it lasts.
     mutable std::optional<quint64> m_groupBegun;
+};
+
+// What the sign-in gives the student: the row and the attempt's identity.
+struct SignIn {
+    qint64 key = 0;
+    QString attempt;
+    QString secret;
+    QDateTime began;
 };
 
 // Compares two names as a Russian reader expects: case ignored, Ё with Е, then the exact text.

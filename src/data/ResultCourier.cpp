@@ -1,7 +1,6 @@
 #include "ResultCourier.h"
 
 #include "Database.h"
-#include "StudentResults.h"
 
 #include <QTimer>
 #include <algorithm>
@@ -19,7 +18,7 @@ public:
 
     void take(const FinishedTest& test, bool kept) {
         m_tests.removeIf([&](const Held& held) { return held.test.attempt == test.attempt; });
-        m_tests.append({test, kept});
+        m_tests.prepend({test, kept}); // the student waiting for it goes before any backlog
         run();
     }
 
@@ -37,8 +36,8 @@ public:
     }
 
 signals:
-    void delivered(const QString& attempt, qint64 key);
-    void notDelivered(const QString& attempt, const QString& why);
+    void delivered(const FinishedTest& test, qint64 key);
+    void notDelivered(const QString& attempt, const Status& why);
 
 private:
     struct Held {
@@ -54,17 +53,22 @@ private:
         Status status;
         std::shared_ptr<Database> db = Database::openSeparate(m_store, status);
         QVector<Held> failed;
-        for (const Held& held : std::as_const(m_tests)) {
+        for (Held& held : m_tests) {
             qint64 key = 0;
-            const Status delivery = db ? StudentResults::deliver(*db, held.test, key) : status;
+            const Status delivery = db ? db->deliver(held.test, key) : status;
+            if (delivery.cause == Status::Cause::RefusedForGood) {
+                m_outbox.setAside(held.test, delivery.error);
+                emit notDelivered(held.test.attempt, delivery);
+                continue;
+            }
             if (!delivery.ok()) {
                 failed.append(held);
-                emit notDelivered(held.test.attempt, delivery.error);
+                emit notDelivered(held.test.attempt, delivery);
                 continue;
             }
             if (held.kept)
                 m_outbox.remove(held.test.attempt); // if not, the next delivery finds it done
-            emit delivered(held.test.attempt, key);
+            emit delivered(held.test, key);
         }
         db.reset();
         m_tests = failed;

@@ -14,7 +14,8 @@ class CourierRound;
 // Takes finished tests to the store on a thread of its own, so that no window ever waits for
 // another program's lock or for the network. Each test is first kept in the PC's outbox; the
 // courier tries again and again (soon at first, then every few seconds) until the store has
-// it, and what an earlier run left in the outbox goes first.
+// it, and what an earlier run left in the outbox goes along. A test the store refuses for good
+// is set aside in the outbox's record, for the teacher.
 class ResultCourier : public QObject {
     Q_OBJECT
 public:
@@ -31,8 +32,9 @@ public:
     static QString outboxOf(const Store& store);
 
 signals:
-    void delivered(const QString& attempt, qint64 key);
-    void notDelivered(const QString& attempt, const QString& why);
+    // `test` as stored, its outcomes set (the server scores it).
+    void delivered(const FinishedTest& test, qint64 key);
+    void notDelivered(const QString& attempt, const Status& why);
 
 private:
     Outbox m_outbox;

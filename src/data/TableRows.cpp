@@ -27,14 +27,14 @@ Status TableRows::keysAfter(const Database& db, qint64 after, int limit, QVector
                             std::optional<qint64> upTo) const {
     QSqlQuery query(db.sql());
     query.setForwardOnly(true);
-    db.prepare(query,
-               QStringLiteral("SELECT %2 FROM %1 WHERE %2 > ? AND %2 <= ? ORDER BY %2 LIMIT ?")
+    const bool prepared = db.prepare(
+        query, QStringLiteral("SELECT %2 FROM %1 WHERE %2 > ? AND %2 <= ? ORDER BY %2 LIMIT ?")
                    .arg(quoted(m_table), quoted(db.keyColumn(m_table))));
     query.addBindValue(after);
     query.addBindValue(upTo.value_or(std::numeric_limits<qint64>::max()));
     // A negative limit is no limit to the file; the server takes none at all.
     query.addBindValue(limit < 0 ? std::numeric_limits<qint64>::max() : qint64(limit));
-    if (!db.exec(query))
+    if (!db.execPrepared(query, prepared))
         return Status::failure(db.describe(query.lastError()));
     while (query.next())
         keys.append(query.value(0).toLongLong());
@@ -49,11 +49,12 @@ Status TableRows::rowsBetween(const Database& db, qint64 first, qint64 last,
     QSqlQuery query(db.sql());
     query.setForwardOnly(true);
     const QString key = quoted(db.keyColumn(m_table));
-    db.prepare(query, QStringLiteral("SELECT %3, %1 FROM %2 WHERE %3 BETWEEN ? AND ? ORDER BY %3")
-                          .arg(columns.join(u", "), quoted(m_table), key));
+    const bool prepared = db.prepare(
+        query, QStringLiteral("SELECT %3, %1 FROM %2 WHERE %3 BETWEEN ? AND ? ORDER BY %3")
+                   .arg(columns.join(u", "), quoted(m_table), key));
     query.addBindValue(first);
     query.addBindValue(last);
-    if (!db.exec(query))
+    if (!db.execPrepared(query, prepared))
         return Status::failure(db.describe(query.lastError()));
     while (query.next()) {
         Row row{query.value(0).toLongLong(), {}};

@@ -5,6 +5,7 @@
 #include "Controls.h"
 #include "DataControl.h"
 #include "Forms.h"
+#include "ResultCourier.h"
 #include "ResultsCsv.h"
 #include "frmVeiv.h"
 #include "mdF.h"
@@ -206,17 +207,35 @@ void frmEdit::Data1_Error(const Status& status) {
 void frmEdit::Form_Activate() {
     m_data1->setErrorHandler({}); // from now on each fault is shown as it happens
     QString advice = kCannotEdit;
-    if (m_fault.ok() && !m_rightsAsked) {
+    if (!m_rightsAsked) {
         m_rightsAsked = true;
-        if (const Recordset* rs = m_data1->recordset())
-            m_fault = rs->database().teacherRights();
-        advice = kTeachersPc;
+        // Asked first: a student's PC of a class's server cannot even read the questions.
+        Status status;
+        const auto db = Database::open(forms().store(), status);
+        if (const Status rights = db ? db->teacherRights() : status;
+            rights.cause == Status::Cause::RefusedForGood) {
+            m_fault = rights;
+            advice = kTeachersPc;
+        }
     }
     if (m_fault.ok())
-        return;
+        return tellSetAsideResults();
     platform().MsgBox(m_fault.error + advice, vbOKOnly + vbCritical,
                       QStringLiteral("Ошибка базы данных"));
     Unload();
+}
+
+// What this PC's outbox had to set aside since the teacher was last told, once.
+void frmEdit::tellSetAsideResults() {
+    const Outbox outbox(ResultCourier::outboxOf(forms().store()));
+    const QStringList untold = outbox.takeUntold();
+    if (untold.isEmpty())
+        return;
+    platform().MsgBox(
+        QStringLiteral("На этом компьютере отложены результаты, которые нельзя было "
+                       "записать в базу данных:\n\n%1\n\nВсё это записано в файле «%2».")
+            .arg(untold.join(u'\n'), QDir::toNativeSeparators(outbox.record())),
+        vbOKOnly + vbExclamation, QStringLiteral("Внимание!"));
 }
 
 void frmEdit::Form_Unload(int& cancel) {

@@ -30,6 +30,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void tellSetAsideResults();
     void placeMenuBar();
     void bindFields();
     void connectButtons();

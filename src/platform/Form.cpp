@@ -7,8 +7,10 @@
 #include "WindowHints.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTimer>
@@ -26,6 +28,20 @@ constexpr int kLateKeysMs = 1000;
 
 // The window shown last: the one that takes the keyboard when the window that has it unloads.
 QPointer<QWidget> g_lastShown;
+
+// A message box over a window runs a loop of its own, in which a deletion posted meanwhile would
+// run: the window, and the box with it, would go while the box's caller still holds the box.
+// The window goes once each box open over it has gone.
+void deleteOnceItsBoxesAreGone(QWidget* widget) {
+    for (QDialog* box : widget->findChildren<QDialog*>(Qt::FindDirectChildrenOnly)) {
+        if (box->isVisible()) {
+            QObject::connect(box, &QObject::destroyed, widget,
+                             [widget] { deleteOnceItsBoxesAreGone(widget); });
+            return;
+        }
+    }
+    widget->deleteLater();
+}
 
 // Posted, not coming from the window system: a key of the window's shortcuts works as typed.
 std::unique_ptr<QKeyEvent> copyOf(const QKeyEvent& key) {
@@ -82,7 +98,11 @@ private:
         if (m_leaving)
             m_leaving->hide();
         passKeysOn();
-        QTimer::singleShot(kLateKeysMs, this, &FocusHandover::finish);
+        // Only a screen reader's bridge sends keys late; without one nothing more comes.
+        if (QAccessible::isActive())
+            QTimer::singleShot(kLateKeysMs, this, &FocusHandover::finish);
+        else
+            finish();
     }
 
     void passKeysOn() {
@@ -95,8 +115,8 @@ private:
 
     void finish() {
         qApp->removeEventFilter(this);
-        if (m_leaving)
-            m_leaving->deleteLater(); // a handler of it may still be running
+        if (m_leaving) // a handler of it may still be running
+            deleteOnceItsBoxesAreGone(m_leaving);
         deleteLater();
     }
 
@@ -116,7 +136,7 @@ void retire(QWidget* widget) {
         return;
     }
     widget->hide();
-    widget->deleteLater();
+    deleteOnceItsBoxesAreGone(widget);
 }
 
 } // namespace

@@ -107,10 +107,13 @@ void FittingLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setFont(fit.font);
     painter.setPen(palette().color(foregroundRole()));
-    QPointF baseline(contentsRect().left(), contentsRect().top() + metrics.ascent());
+    const QRectF room = contentsRect();
+    qreal top = room.top() + metrics.ascent();
     for (const QString& line : fit.lines) {
-        painter.drawText(baseline, line);
-        baseline.ry() += metrics.lineSpacing();
+        const qreal spare = room.width() - metrics.horizontalAdvance(line);
+        const qreal left = alignment() & Qt::AlignHCenter ? room.left() + spare / 2 : room.left();
+        painter.drawText(QPointF(left, top), line);
+        top += metrics.lineSpacing();
     }
 }
 

@@ -21,7 +21,8 @@ TextFit fitText(const QString& text, const QFont& font, const QSizeF& room, qrea
 
 // A label in a window of fixed size that shows its whole text as stored (plain text, never
 // markup): wrapped, in a smaller font only where needed, and cut with "…" only when even the
-// minimum size is too big, the whole text then being its tooltip. Drawn from the top left.
+// minimum size is too big, the whole text then being its tooltip. Drawn from the top, on the left
+// or centred.
 class FittingLabel : public QLabel {
     Q_OBJECT
     Q_PROPERTY(qreal minimumPointSize READ minimumPointSize WRITE setMinimumPointSize)

@@ -117,6 +117,8 @@ bool settleTables(const AdminConnection& test, const QString& file, QTextStream&
     Status status = made ? ServerSetup::createTables(db) : Status::success();
     if (status.ok() && made)
         status = ServerSetup::copyFromFile(file, db);
+    if (status.ok() && !made)
+        status = ServerSetup::installRoad(db);
     if (status.ok())
         status = ServerSetup::grantRights(db);
     if (!status.ok()) {

@@ -1,10 +1,7 @@
 #include "QuestionNumbers.h"
 
-#include "Database.h"
 #include "Numbers.h"
-#include "Recordset.h"
 
-#include <QSet>
 #include <QStringList>
 
 namespace QuestionNumbers {
@@ -13,25 +10,10 @@ std::optional<int> read(const QString& text) {
     return kvz::wholeNumberIn(text);
 }
 
-Check check(const Store& store) {
+Check check(const QuestionSheet& sheet) {
     Check result;
-    Status status;
-    const std::shared_ptr<Database> db = Database::open(store, status);
-    const std::unique_ptr<Recordset> rs =
-        db ? Recordset::open(db, QStringLiteral("Zadanie"), status) : nullptr;
-    const int numer = rs ? rs->fieldIndex(QStringLiteral("Numer")) : -1;
-    if (numer < 0)
-        return result;
-    QSet<int> present;
-    while (!rs->eof()) {
-        if (const auto number = read(Recordset::displayText(rs->value(numer))))
-            present.insert(*number);
-        if (!rs->MoveNext().ok())
-            return result;
-    }
-    result.readable = true;
     for (int number = 1; number <= kQuestions; ++number) {
-        if (!present.contains(number))
+        if (!sheet.byNumber(number))
             result.missing << number;
     }
     return result;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Store.h"
+#include "QuestionSheet.h"
 
 #include <QList>
 #include <QString>
@@ -16,13 +16,11 @@ inline constexpr int kQuestions = 10;
 std::optional<int> read(const QString& text);
 
 struct Check {
-    bool readable = false; // false: the table could not be read (its record source says why)
-    QList<int> missing;    // numbers 1 to 10 that no row carries
-    bool complete() const { return readable && missing.isEmpty(); }
+    QList<int> missing; // numbers 1 to 10 that no row carries
 };
 
-// Walks the question table of the database file.
-Check check(const Store& store);
+// Walks the questions as the test puts them.
+Check check(const QuestionSheet& sheet);
 
 // What to tell the student about the missing numbers.
 QString describeMissing(const QList<int>& missing);

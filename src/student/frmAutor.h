@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Form.h"
-#include "Status.h"
 
 #include <QString>
 #include <memory>
@@ -9,11 +8,10 @@
 namespace Ui {
 class frmAutor;
 }
-class DataControl;
-struct StudentRow;
+class StudentRow;
 
-// The student's sign-in: takes the full name and stores the student's own row of Rezultat,
-// reusing the single blank row of an emptied table, before the test starts.
+// The student's sign-in: takes the full name, reads the questions and stores the student's own
+// row of Rezultat, reusing the single blank row of an emptied table, before the test starts.
 class frmAutor : public Form {
     Q_OBJECT
 public:
@@ -29,14 +27,11 @@ protected:
 
 private:
     void Command1_Click();
-    void Data1_Error(const Status& status);
     bool storeStudentRow();
     void refuseWhenTestCannotRun();
 
     std::unique_ptr<Ui::frmAutor> m_ui;
-    DataControl* m_data1 = nullptr;
     std::shared_ptr<StudentRow> m_row;
-    Status m_fault; // the first failure of Data1 not yet told
 
     QString m_studentName;
 };

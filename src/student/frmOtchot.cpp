@@ -15,6 +15,7 @@ using QuestionNumbers::kQuestions;
 namespace {
 const QString kRight = QStringLiteral("Ответ правильный");
 const QString kWrong = QStringLiteral("Ответ неверный");
+const QString kUnknown = QStringLiteral("—"); // not scored yet
 } // namespace
 
 frmOtchot::frmOtchot(Forms& forms, std::shared_ptr<StudentRow> row)
@@ -29,6 +30,15 @@ void frmOtchot::createControls(FormWidget& widget) {
     setFontSize(m_ui->Label2, 9.75);
     setFontSize(m_ui->lblRes, 9.75);
     m_data1 = addData(QStringLiteral("Data1"), QStringLiteral("Rezultat"));
+    // A student's PC of a class's server reads no table: after a test the screen shows what
+    // the program keeps, and needs no row.
+    m_data1->setErrorHandler([this, told = false](const Status& status) mutable {
+        if (m_row->finished() || told)
+            return;
+        told = true;
+        platform().MsgBox(status.error, vbOKOnly + vbCritical,
+                          QStringLiteral("Ошибка базы данных"));
+    });
     m_data1->bind(m_ui->Label2, QStringLiteral("Фамилия, Имя, Отчество"));
     m_data1->bind(m_ui->lblRes, QStringLiteral("Результат выполнения"));
     for (int i = 0; i < kQuestions; ++i)
@@ -57,12 +67,13 @@ void frmOtchot::Form_Load() {
     platform().Beep();
 }
 
-// Shows the student's row as stored now. Until the store has the finished test, the test as
-// the program keeps it, and no statement runs: the store may be locked or away.
+// Shows the student's finished test as the program keeps it, scored by the store where the
+// store scores it; no statement runs, the store may be locked or away. Opened without a test,
+// the last row of Rezultat as stored now.
 void frmOtchot::Timer1_Timer() {
     const StudentRow::Saving saving = m_row->saving();
     m_ui->lblSave->setText(savingNote(saving));
-    if (saving == StudentRow::Saving::None || saving == StudentRow::Saving::Stored) {
+    if (saving == StudentRow::Saving::None) {
         m_row->moveTo(*m_data1);
         std::array<int, kQuestions> values{};
         for (int i = 0; i < kQuestions; ++i)
@@ -71,11 +82,13 @@ void frmOtchot::Timer1_Timer() {
     }
     const FinishedTest& kept = *m_row->finished();
     m_ui->Label2->setText(kept.name);
-    m_ui->lblRes->setText(QString::number(kept.percent));
+    const std::optional<int> percent = kept.percent();
+    m_ui->lblRes->setText(percent ? QString::number(*percent) : kUnknown);
     showOutcomes(kept.outcomes);
 }
 
 QString frmOtchot::savingNote(StudentRow::Saving saving) const {
+    const bool scored = m_row->finished() && m_row->finished()->outcomes;
     switch (saving) {
     case StudentRow::Saving::None:
         return {};
@@ -84,23 +97,35 @@ QString frmOtchot::savingNote(StudentRow::Saving saving) const {
     case StudentRow::Saving::Stored:
         return QStringLiteral("Результат сохранён.");
     case StudentRow::Saving::KeptHere:
+        if (!scored)
+            return QStringLiteral("Сервер базы данных сейчас недоступен: ответы сохранены на этом "
+                                  "компьютере и будут оценены и записаны, как только он ответит. "
+                                  "Можно нажать «OK».");
         return QStringLiteral("База данных сейчас недоступна: результат сохранён на этом "
                               "компьютере и будет записан в неё, как только она ответит. "
                               "Можно нажать «OK».");
+    case StudentRow::Saving::Refused:
+        return QStringLiteral("База данных не принимает результат: %1 Результат сохранён на этом "
+                              "компьютере. Сообщите об этом учителю.")
+            .arg(m_row->problem());
     case StudentRow::Saving::NotKept:
-        return QStringLiteral("Результат пока не сохранён: база данных недоступна. Не "
-                              "закрывайте программу и позовите учителя.");
+        return QStringLiteral("Результат пока не сохранён. %1 %2 Не закрывайте программу и "
+                              "позовите учителя.")
+            .arg(m_row->keepProblem(), m_row->problem());
     }
     return {};
 }
 
-void frmOtchot::showOutcomes(const std::array<int, kQuestions>& values) {
+// Verdicts the store has not given yet are shown as unknown, never as wrong.
+void frmOtchot::showOutcomes(const std::optional<std::array<int, kQuestions>>& values) {
     // A percentage outside the bar's range fills it to the nearer end.
     const int percent = kvz::wholeNumberIn(m_ui->lblRes->text()).value_or(0);
     m_ui->ProgressBar1->setValue(std::clamp(percent, 0, 100));
     for (int i = 0; i < kQuestions; ++i) {
         QLabel* label = outcomeLabels()[i];
-        if (values[i] == 1) {
+        if (!values) {
+            label->setText(kUnknown);
+        } else if ((*values)[i] == 1) {
             label->setText(kRight);
         } else {
             setForeColor(label, kRed);

@@ -32,7 +32,7 @@ protected:
 
 private:
     void Timer1_Timer();
-    void showOutcomes(const std::array<int, QuestionNumbers::kQuestions>& values);
+    void showOutcomes(const std::optional<std::array<int, QuestionNumbers::kQuestions>>& values);
     QString savingNote(StudentRow::Saving saving) const;
     void cmdOk_Click();
     void startPusk();

@@ -2,26 +2,17 @@
 
 #include "Accessibility.h"
 #include "Controls.h"
-#include "DataControl.h"
 #include "Forms.h"
-#include "Numbers.h"
 #include "QuestionNumbers.h"
 #include "StudentRow.h"
 #include "TextFit.h"
 #include "mdF.h"
 #include "ui_frmTest.h"
 
-#include <QUuid>
-#include <numeric>
-
 using QuestionNumbers::kQuestions;
 
 namespace {
 const QString kAttention = QStringLiteral("Внимание!");
-
-int sum(const auto& values) {
-    return std::accumulate(values.begin(), values.end(), 0);
-}
 } // namespace
 
 frmTest::frmTest(Forms& forms, std::shared_ptr<StudentRow> row)
@@ -34,36 +25,13 @@ void frmTest::createControls(FormWidget& widget) {
     m_ui->setupUi(&widget);
     setClientSize(7305, 4800);
     setFontSize(m_ui->Label8, 8.25);
-    bindControls();
     addTimer(QStringLiteral("Timer1"), 100, true, [this] { Timer1_Timer(); });
     connect(m_ui->cmdNext, &QPushButton::clicked, this, &frmTest::cmdNext_Click);
     m_ui->cmdNext->setFocus();
 }
 
-void frmTest::bindControls() {
-    m_data1 = addData(QStringLiteral("Data1"), QStringLiteral("Zadanie"));
-    m_data1->bind(m_ui->lblVopros, QStringLiteral("Text_Zadan"));
-    m_data1->bind(m_ui->Label8, QStringLiteral("Numer"));
-    m_data1->bind(m_ui->txtNomer, QStringLiteral("Numer"));
-    for (int i = 0; i < 4; ++i) {
-        m_data1->bind(options()[i], QStringLiteral("Otvet_%1").arg(i + 1));
-        m_data1->bind(keys()[i], QStringLiteral("Rezult_%1").arg(i + 1));
-    }
-    connect(m_data1, &DataControl::rowLoaded, this, &frmTest::showQuestionText);
-    connect(m_data1, &DataControl::rowLoaded, this, &frmTest::nameQuestion);
-    m_data2 = addData(QStringLiteral("Data2"), QStringLiteral("Rezultat"));
-    // It only gives the caption its name; the sign-in has told of any fault of the store.
-    m_data2->setErrorHandler([](const Status&) {});
-    m_data2->bind(m_ui->txtImya, QStringLiteral("Фамилия, Имя, Отчество"));
-    m_data2->bind(m_ui->txtProcent, QStringLiteral("Результат выполнения"));
-    for (int i = 0; i < kQuestions; ++i)
-        m_data2->bind(outcomeBoxes()[i], QStringLiteral("Вопрос %1").arg(i + 1));
-}
-
 void frmTest::controlsDestroyed() {
     m_ui.reset();
-    m_data1 = nullptr;
-    m_data2 = nullptr;
 }
 
 std::array<QCheckBox*, 4> frmTest::picks() const {
@@ -74,13 +42,22 @@ std::array<QLabel*, 4> frmTest::options() const {
     return {m_ui->Label1, m_ui->Label2, m_ui->Label3, m_ui->Label4};
 }
 
-std::array<QCheckBox*, 4> frmTest::keys() const {
-    return {m_ui->chIst1, m_ui->chIst2, m_ui->chIst3, m_ui->chIst4};
+const QVector<Question>& frmTest::questions() const {
+    return m_row->sheet().questions;
 }
 
-std::array<QCheckBox*, kQuestions> frmTest::outcomeBoxes() const {
-    return {m_ui->chOtv1, m_ui->chOtv2, m_ui->chOtv3, m_ui->chOtv4, m_ui->chOtv5,
-            m_ui->chOtv6, m_ui->chOtv7, m_ui->chOtv8, m_ui->chOtv9, m_ui->chOtv10};
+// The questions were read at the sign-in: nothing of the test waits on the store.
+void frmTest::showQuestion() {
+    if (m_index >= questions().size())
+        return;
+    const Question& question = questions()[m_index];
+    m_ui->lblVopros->setText(question.text);
+    m_ui->Label8->setText(question.numberText);
+    m_ui->txtNomer->setText(question.numberText);
+    for (int i = 0; i < 4; ++i)
+        options()[i]->setText(question.options[i]);
+    showQuestionText();
+    nameQuestion();
 }
 
 // The question box shows the stored question through its hidden accessor, so that a question
@@ -107,10 +84,17 @@ void frmTest::nameQuestion() {
 
 void frmTest::Form_Load() {
     mdF::LoadTitle();
-    const QuestionNumbers::Check questions = QuestionNumbers::check(forms().store());
-    m_hasLastQuestion = questions.readable && !questions.missing.contains(kQuestions);
-    if (questions.readable && !questions.missing.isEmpty())
-        tellMissingNumbers(questions.missing);
+    // Opened without a sign-in, the test reads its questions now.
+    if (questions().isEmpty())
+        m_row->readTest();
+    const QuestionNumbers::Check check = QuestionNumbers::check(m_row->sheet());
+    m_hasLastQuestion = !check.missing.contains(kQuestions);
+    if (!check.missing.isEmpty())
+        tellMissingNumbers(check.missing);
+    m_ui->txtImya->setText(m_row->name);
+    m_index = 0;
+    m_ticks = {};
+    showQuestion();
 }
 
 // Told over the test window, once it is shown and the sign-in has gone.
@@ -125,11 +109,7 @@ void frmTest::tellMissingNumbers(const QList<int>& missing) {
         Qt::QueuedConnection);
 }
 
-// Keeps the student's row current and shows the name; the questions, should the store not have
-// answered when the window loaded, come as soon as it does.
 void frmTest::Timer1_Timer() {
-    m_data1->retryOpen();
-    moveToStudentRow();
     setCaption(mdF::TestTitle + QStringLiteral(" Режим пользователя. (") + m_ui->txtImya->text() +
                QStringLiteral(")"));
 }
@@ -153,58 +133,33 @@ void frmTest::cmdNext_Click() {
 
 // The last question stays on screen once the table ends.
 void frmTest::nextQuestion() {
-    if (m_data1->eof()) // no question at all
-        return;
-    m_data1->MoveNext();
-    if (m_data1->eof())
-        m_data1->MovePrevious();
+    if (m_index + 1 < questions().size())
+        ++m_index;
+    showQuestion();
 }
 
+// The ticks are kept per question number; the store scores them at the end (the database file
+// through this PC, the class's server itself).
 void frmTest::RecordAnswer() {
     m_questionNo = QuestionNumbers::read(m_ui->txtNomer->text()).value_or(0);
     if (m_questionNo < 1 || m_questionNo > kQuestions)
         return;
-    CheckAnswer();
-    m_outcome[m_questionNo - 1] = m_answerOk;
+    std::array<bool, 4> ticked{};
+    for (int i = 0; i < 4; ++i)
+        ticked[i] = Value(picks()[i]) != 0;
+    m_ticks[m_questionNo - 1] = ticksOf(ticked);
     if (m_questionNo == kQuestions) {
         FinishTest();
         Hide();
     }
 }
 
-// Right only when exactly the options of the key are ticked, and the key has at least one.
-void frmTest::CheckAnswer() {
-    for (int i = 0; i < 4; ++i) {
-        m_pick[i] = Value(picks()[i]);
-        m_key[i] = Value(keys()[i]);
-        m_match[i] = m_pick[i] > 0 && m_key[i] > 0 && m_pick[i] == m_key[i] ? 1 : 0;
-    }
-    m_matchCount = sum(m_match);
-    m_keyCount = sum(m_key);
-    m_pickCount = sum(m_pick);
-    const bool right = m_matchCount == m_keyCount && m_keyCount == m_pickCount &&
-                       m_matchCount > 0 && m_keyCount > 0;
-    m_answerOk = right ? 1 : 0;
-}
-
-// The outcomes go to the store by the student's courier, not by this window's record source:
-// kept in the program and on this PC first, they are stored once and on the student's row
-// whatever the store does meanwhile, and no tick of this window ever waits for it.
+// The test goes to the store by the student's courier: kept in the program and on this PC
+// first, it is stored once and on the student's row whatever the store does meanwhile, and no
+// tick of this window ever waits for it.
 void frmTest::FinishTest() {
-    const double percent = double(sum(m_outcome)) / kQuestions * 100;
-    FinishedTest test;
-    test.attempt = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    test.key = m_row->key.value_or(0);
-    test.name = m_row->key ? m_row->name : m_ui->txtImya->text();
-    std::copy(m_outcome.begin(), m_outcome.end(), test.outcomes.begin());
-    test.percent = kvz::roundToInt32(percent).value_or(0);
-    m_row->finish(test);
+    m_row->finish(m_ticks);
     forms().Show(QStringLiteral("frmOtchot"));
-}
-
-// Only reads: the caption shows the name as stored.
-void frmTest::moveToStudentRow() {
-    m_row->moveTo(*m_data2);
 }
 
 void frmTest::ClearChecks() {

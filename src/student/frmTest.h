@@ -2,6 +2,7 @@
 
 #include "Form.h"
 #include "QuestionNumbers.h"
+#include "QuestionSheet.h"
 
 #include <array>
 #include <memory>
@@ -9,13 +10,12 @@
 namespace Ui {
 class frmTest;
 }
-class DataControl;
 class QCheckBox;
-struct StudentRow;
+class StudentRow;
 class QLabel;
 
-// The test itself: puts the questions of Zadanie one by one, scores each answer all or
-// nothing against the key, and files the ten outcomes and the percentage in the student's row.
+// The test itself: puts the questions read at the sign-in one by one and keeps the options
+// ticked at each question number; at the tenth the test goes to the store, which scores it.
 class frmTest : public Form {
     Q_OBJECT
 public:
@@ -23,8 +23,8 @@ public:
     ~frmTest() override;
 
     Ui::frmTest* ui() const { return m_ui.get(); }
-    int answerOk() const { return m_answerOk; }
-    int outcome(int questionNo) const { return m_outcome.at(questionNo - 1); }
+    // The options ticked at a question number so far (bit 0 option 1 ... bit 3 option 4).
+    int ticks(int questionNo) const { return m_ticks.at(questionNo - 1); }
 
 protected:
     void createControls(FormWidget& widget) override;
@@ -35,32 +35,25 @@ protected:
 private:
     void Timer1_Timer();
     void cmdNext_Click();
-    void CheckAnswer();
     void RecordAnswer();
     void FinishTest();
     void ClearChecks();
     void nextQuestion();
-    void bindControls();
-    void moveToStudentRow();
+    void showQuestion();
     void tellMissingNumbers(const QList<int>& missing);
     void showQuestionText();
     void nameQuestion();
 
+    const QVector<Question>& questions() const;
     std::array<QCheckBox*, 4> picks() const;
     std::array<QLabel*, 4> options() const;
-    std::array<QCheckBox*, 4> keys() const;
-    std::array<QCheckBox*, QuestionNumbers::kQuestions> outcomeBoxes() const;
 
     std::unique_ptr<Ui::frmTest> m_ui;
-    DataControl* m_data1 = nullptr;
-    DataControl* m_data2 = nullptr;
     std::shared_ptr<StudentRow> m_row;
     // Without a row numbered 10 the test can never end: then the window may always close.
     bool m_hasLastQuestion = false;
 
+    int m_index = 0; // the question shown, in the order of the sheet
     int m_questionNo = 0;
-    int m_answerOk = 0;
-    std::array<int, QuestionNumbers::kQuestions> m_outcome{};
-    std::array<int, 4> m_pick{}, m_key{}, m_match{};
-    int m_matchCount = 0, m_keyCount = 0, m_pickCount = 0;
+    std::array<int, QuestionNumbers::kQuestions> m_ticks{};
 };

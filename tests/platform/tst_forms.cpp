@@ -8,6 +8,7 @@
 #include "QtPlatform.h"
 #include "ScriptedPlatform.h"
 #include "TestDatabase.h"
+#include <QDialog>
 
 #include <QCheckBox>
 #include <QDir>
@@ -113,6 +114,7 @@ private slots:
     void programQuitsWhenNoWindowIsLoaded();
     void endWritesPendingEditsAndRunsNoUnload();
     void tickNeverReentersWhileWaitingInAMessageBox();
+    void windowOutlivesTheMessageBoxItOpened();
     void timersStopOnUnloadAndKeepRunningWhileHidden();
     void missingTableAndFieldAreReported();
     void sameFailureIsReportedOnce();
@@ -257,6 +259,26 @@ void tst_Forms::tickNeverReentersWhileWaitingInAMessageBox() {
     QTRY_VERIFY(f.probe->ticks >= 3);
     QCOMPARE(deepest, 1);
     QCOMPARE(f.platform.messages.size(), 1);
+}
+
+// A click handled inside a box's own loop may unload the window the box stands over (a second
+// OK of a sign-in): the window, and the box with it, stay until the box's caller is done.
+void tst_Forms::windowOutlivesTheMessageBoxItOpened() {
+    Fixture f;
+    f.probe->Show();
+    const QPointer<QWidget> window = f.probe->widget();
+    bool boxSurvived = false;
+    f.platform.whileMsgBoxOpen = [&](const ScriptedPlatform::Message&) {
+        const QPointer<QDialog> box = new QDialog(window);
+        box->show();
+        f.probe->Unload();
+        QTest::qWait(50); // deferred deletions run here
+        boxSurvived = box;
+        delete box;
+    };
+    f.probe->platform().MsgBox(QStringLiteral("ждём"), vbOKOnly, QStringLiteral("t"));
+    QVERIFY(boxSurvived);
+    QTRY_VERIFY(!window);
 }
 
 void tst_Forms::timersStopOnUnloadAndKeepRunningWhileHidden() {

@@ -8,7 +8,6 @@
 #include "Recordset.h"
 #include "ScriptedPlatform.h"
 #include "StartupForms.h"
-#include "StudentResults.h"
 #include "TestDatabase.h"
 #include "postgres/ServiceFile.h"
 
@@ -104,6 +103,8 @@ private slots:
     void administratorMistakes_data();
     void administratorMistakes();
     void initFromATeachersFileAndStudentRights();
+    void studentsCannotHarmTheClass_data();
+    void studentsCannotHarmTheClass();
     void initMendsWhatAStudentChanged_data();
     void initMendsWhatAStudentChanged();
     void eachPcHoldsItsOwnEntriesTillItLeaves();
@@ -260,22 +261,25 @@ void tst_kvzServer::initFromATeachersFileAndStudentRights() {
     const auto students = Database::open(student.store(), status);
     QVERIFY2(students, qPrintable(status.error));
     QVERIFY(students->teacherRights().error.contains(QStringLiteral("на компьютере учителя")));
+    QuestionSheet sheet;
+    const Status read = students->readTest(sheet);
+    QVERIFY2(read.ok(), qPrintable(read.error));
+    QCOMPARE(sheet.questions.size(), 10);
+    QVERIFY(!sheet.questions[0].key); // the key stays on the server
+    SignIn signIn;
+    QVERIFY(students->signIn(QStringLiteral("Петров"), signIn).ok());
+    QCOMPARE(signIn.key, 5); // after every key the file ever gave
+    FinishedTest test{
+        signIn.attempt, signIn.secret, signIn.key, QStringLiteral("Петров"), {1, 1}, {}, {},
+        signIn.began,   signIn.began};
     qint64 key = 0;
-    QVERIFY(StudentResults::claimRow(*students, QStringLiteral("Петров"), key).ok());
-    QCOMPARE(key, 5); // after every key the file ever gave
-    FinishedTest test{QStringLiteral("attempt-1"), key, QStringLiteral("Петров"), {1, 1}, 20};
-    QVERIFY(StudentResults::deliver(*students, test, key).ok());
-    const auto results = Recordset::open(students, QStringLiteral("Rezultat"), status);
-    QVERIFY(results && results->MoveFirst().ok());
-    const Status deletion = results->Delete();
-    QVERIFY2(deletion.error.contains(QStringLiteral("Ничего не изменено")),
-             qPrintable(deletion.error));
-    QSqlQuery query(students->sql());
-    QVERIFY(!query.exec(QStringLiteral("UPDATE \"Zadanie\" SET \"Rezult_1\" = -1")));
-    QVERIFY(!query.exec(QStringLiteral("DELETE FROM \"Rezultat\"")));
-    QVERIFY(results->MoveLast().ok());
-    QCOMPARE(results->value(4).toInt(), 0); // "Вопрос 3" of Петров
-    QCOMPARE(results->value(2).toInt(), -1);
+    QVERIFY(students->deliver(test, key).ok());
+    QCOMPARE(key, 5);
+    QVERIFY(test.outcomes);
+    FinishedTest forged = test;
+    forged.secret = QStringLiteral("guessed");
+    const Status refused = students->deliver(forged, key);
+    QCOMPARE(refused.cause, Status::Cause::RefusedForGood);
 
     // The teacher's password at a student's PC: one message, and the start window again.
     ScriptedPlatform platform;
@@ -288,6 +292,78 @@ void tst_kvzServer::initFromATeachersFileAndStudentRights() {
         platform.messages[0].text.contains(QStringLiteral("откройте его на компьютере учителя")));
     QVERIFY(!forms.isLoaded(QStringLiteral("frmEdit")));
     QVERIFY(forms.isLoaded(QStringLiteral("frmStart")));
+}
+
+void tst_kvzServer::studentsCannotHarmTheClass_data() {
+    QTest::addColumn<QString>("statement"); // by a student with psql and the students' role
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("a password") << "ALTER ROLE kvz_student PASSWORD 'x'" << false;
+    QTest::newRow("read only") << "ALTER ROLE kvz_student SET default_transaction_read_only = on"
+                               << false;
+    QTest::newRow("a search path") << "ALTER ROLE kvz_student SET search_path = pg_temp" << false;
+    QTest::newRow("lock") << "BEGIN; LOCK TABLE \"Rezultat\"" << true;
+    QTest::newRow("a percentage") << "UPDATE \"Rezultat\" SET \"Результат выполнения\" = 100"
+                                  << true;
+    QTest::newRow("a blank name") << "UPDATE \"Rezultat\" SET \"Фамилия, Имя, Отчество\" = ''"
+                                  << true;
+    QTest::newRow("a made-up row") << "INSERT INTO \"Rezultat\" (\"Фамилия, Имя, Отчество\") "
+                                      "VALUES ('x')"
+                                   << true;
+    QTest::newRow("delete results") << "DELETE FROM \"Rezultat\"" << true;
+    QTest::newRow("the key") << "SELECT \"Rezult_1\" FROM \"Zadanie\"" << true;
+    QTest::newRow("others' rows") << "SELECT * FROM \"Rezultat\"" << true;
+    QTest::newRow("the attempts") << "SELECT secret FROM kvz_attempt" << true;
+    QTest::newRow("the answers") << "DELETE FROM kvz_answer" << true;
+    QTest::newRow("the deliveries") << "INSERT INTO kvz_delivery VALUES ('a', 1)" << true;
+    QTest::newRow("a question") << "UPDATE \"Zadanie\" SET \"Rezult_1\" = -1" << true;
+    QTest::newRow("a function of its own") << "CREATE FUNCTION kvz_now() RETURNS text "
+                                              "LANGUAGE sql AS 'SELECT 1'"
+                                           << true;
+    QTest::newRow("the scoring inside") << "SELECT kvz_score(1, 1)" << true;
+    QTest::newRow("its own row held") << "BEGIN; SELECT * FROM kvz_sign_in('Захватов')" << false;
+}
+
+// What a student may try: each is refused or harmless, and the class's road goes on meanwhile
+// on another connection, while the student's stays open.
+void tst_kvzServer::studentsCannotHarmTheClass() {
+    QFETCH(QString, statement);
+    QFETCH(bool, refused);
+    if (!m_file)
+        QSKIP("needs the class set up by initFromATeachersFileAndStudentRights");
+    m_student.use();
+    QSqlDatabase psql = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("s"));
+    psql.setConnectOptions(QStringLiteral("service=kvz;connect_timeout=5"));
+    QVERIFY2(psql.open(), qPrintable(psql.lastError().text()));
+    {
+        QSqlQuery attack(psql);
+        bool ok = true;
+        for (const QString& part : statement.split(QStringLiteral("; ")))
+            ok = attack.exec(part) && ok;
+        QCOMPARE(!ok, refused);
+        Status status;
+        const auto other = Database::openSeparate(m_student.store(), status);
+        QVERIFY2(other, qPrintable(status.error));
+        QuestionSheet sheet;
+        SignIn signIn;
+        const Status read = other->readTest(sheet);
+        QVERIFY2(read.ok(), qPrintable(read.error));
+        const Status signedIn = other->signIn(QStringLiteral("Другой"), signIn);
+        QVERIFY2(signedIn.ok(), qPrintable(signedIn.error));
+        FinishedTest test{
+            signIn.attempt, signIn.secret, signIn.key, QStringLiteral("Другой"), {1}, {}, {},
+            signIn.began,   signIn.began};
+        qint64 key = 0;
+        const Status delivered = other->deliver(test, key);
+        QVERIFY2(delivered.ok(), qPrintable(delivered.error));
+        QCOMPARE(key, signIn.key);
+        QSqlQuery(psql).exec(QStringLiteral("ROLLBACK"));
+    }
+    psql.close();
+    psql = {};
+    QSqlDatabase::removeDatabase(QStringLiteral("s"));
+    int code = -1;
+    m_teacher.serverTool({"init", m_file->path()}, code); // mends what the student changed
+    QCOMPARE(code, 0);
 }
 
 void tst_kvzServer::initMendsWhatAStudentChanged_data() {

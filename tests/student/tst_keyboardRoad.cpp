@@ -2,6 +2,7 @@
 // person who cannot see the screen well would press them, and the stored row is checked.
 #include "StudentRun.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
@@ -64,14 +65,17 @@ void tst_keyboardRoad::wholeRoadByTabSpaceAndEnter() {
     // Typed at once, to the window that has the keyboard, before the test window has come to the
     // front: it reaches the test window all the same.
     QTest::keyClick(QGuiApplication::focusWindow(), Qt::Key_Tab);
-    // So does a key a screen reader's bridge hands back later, to the window it was typed in.
     verifyFocus(run, QStringLiteral("frmTest"), QStringLiteral("Text1"));
-    QVERIFY(signIn);
-    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
-        QCoreApplication::postEvent(signIn,
-                                    new QKeyEvent(type, Qt::Key_Backtab, Qt::ShiftModifier));
-    QTRY_COMPARE(focused()->objectName(), QStringLiteral("cmdNext"));
-    press(Qt::Key_Tab);
+    // So does a key a screen reader's bridge hands back later, to the window it was typed in
+    // (only a bridge does that, so only with one does the window wait for such keys).
+    if (QAccessible::isActive()) {
+        QVERIFY(signIn);
+        for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
+            QCoreApplication::postEvent(signIn,
+                                        new QKeyEvent(type, Qt::Key_Backtab, Qt::ShiftModifier));
+        QTRY_COMPARE(focused()->objectName(), QStringLiteral("cmdNext"));
+        press(Qt::Key_Tab);
+    }
 
     QString expectedFlags;
     for (int question = 0; question < 10; ++question) {

@@ -170,8 +170,8 @@ void tst_studentRoad::endWaitsUntilTheResultIsStored() {
         QVERIFY(run.form(kOtchot).isVisible());
         QCOMPARE(run.platform.ends, 0);
     } else {
-        QTRY_VERIFY_WITH_TIMEOUT(note().contains(QStringLiteral("сохранён на этом компьютере")),
-                                 6000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            note().contains(QStringLiteral("Результат сохранён на этом компьютере")), 6000);
         run.control<QPushButton>(kOtchot, QStringLiteral("cmdOk"))->click();
         QCOMPARE(run.platform.messages.last().text, QStringLiteral("Тест закончен!"));
         QCOMPARE(run.platform.ends, 1);

@@ -176,6 +176,22 @@ QString PostgresDatabase::noTeacherRights() const {
         .arg(m_host);
 }
 
+// The server answered and refused: the same write is refused again until someone mends the
+// server; an attempt the server does not know (or a secret that is not its own) never changes.
+Status::Cause PostgresDatabase::causeOf(const QSqlError& error) const {
+    const QString state = error.nativeErrorCode();
+    if (connectionLost() || error.type() == QSqlError::ConnectionError || state.isEmpty())
+        return Status::Cause::Unanswered;
+    if (state == u"KVZ03" || state == u"KVZ02")
+        return Status::Cause::RefusedForGood;
+    static const char* const passing[] = {"55P03", "40P01", "40001", "57014", "53", "08", "57P"};
+    for (const char* code : passing) {
+        if (state.startsWith(QLatin1String(code)))
+            return Status::Cause::Unanswered;
+    }
+    return Status::Cause::Refused;
+}
+
 QString PostgresDatabase::describe(const QSqlError& error) const {
     // The server's SQLSTATE (or its class, two characters) and our words for it.
     static const char* const busy =
@@ -195,6 +211,11 @@ QString PostgresDatabase::describe(const QSqlError& error) const {
         {"42703", "Ошибка сервера базы данных «%1»: нет поля."},
         {"2200H", "На сервере базы данных «%1» исчерпан счётчик номеров записей: новую запись "
                   "добавить нельзя. Обратитесь к администратору."},
+        {"42883", "На сервере базы данных «%1» нет функций теста: выполните «kvz-server init» "
+                  "на компьютере учителя."},
+        {"KVZ03", "Сервер базы данных «%1» не знает этой попытки: результат не может быть "
+                  "записан."},
+        {"KVZ0", "Сервер базы данных «%1» отказался записать результат: данные теста неверны."},
         {"23", unfit},
         {"22", unfit},
     };
@@ -214,7 +235,7 @@ QString PostgresDatabase::describe(const QSqlError& error) const {
 
 QVector<Field> PostgresDatabase::fields(const QString& table, Status& status) const {
     QSqlQuery query(sql());
-    prepare(
+    const bool prepared = prepare(
         query,
         QStringLiteral(
             "SELECT a.attname, t.typname, coalesce(b.typname, t.typname), a.attidentity <> '' OR "
@@ -226,7 +247,7 @@ QVector<Field> PostgresDatabase::fields(const QString& table, Status& status) co
             "ORDER BY a.attnum"));
     query.addBindValue(table);
     QVector<Field> fields;
-    if (!exec(query)) {
+    if (!execPrepared(query, prepared)) {
         status = Status::failure(describe(query.lastError()));
         return fields;
     }
@@ -245,11 +266,12 @@ QString PostgresDatabase::keyColumn(const QString& table) const {
     if (const auto it = m_keys.constFind(table); it != m_keys.constEnd())
         return it.value();
     QSqlQuery query(sql());
-    prepare(query, QStringLiteral("SELECT a.attname FROM pg_index i JOIN pg_attribute a ON "
-                                  "a.attrelid = i.indrelid AND a.attnum = i.indkey[0] WHERE "
-                                  "i.indrelid = to_regclass(quote_ident(?)) AND i.indisprimary"));
+    const bool prepared = prepare(
+        query, QStringLiteral("SELECT a.attname FROM pg_index i JOIN pg_attribute a ON "
+                              "a.attrelid = i.indrelid AND a.attnum = i.indkey[0] WHERE "
+                              "i.indrelid = to_regclass(quote_ident(?)) AND i.indisprimary"));
     query.addBindValue(table);
-    if (!exec(query) || !query.next())
+    if (!execPrepared(query, prepared) || !query.next())
         return QStringLiteral("rowid"); // asked again next time
     const QString key = query.value(0).toString();
     m_keys.insert(table, key);
@@ -288,16 +310,16 @@ QString PostgresDatabase::inServerWords(const QString& sql) {
 
 Status PostgresDatabase::teacherRights() const {
     QSqlQuery query(sql());
-    prepare(query,
-            QStringLiteral("SELECT has_table_privilege(to_regclass(quote_ident(?)), 'UPDATE') "
-                           "AND has_table_privilege(to_regclass(quote_ident(?)), 'DELETE')"));
+    const bool prepared = prepare(
+        query, QStringLiteral("SELECT has_table_privilege(to_regclass(quote_ident(?)), 'UPDATE') "
+                              "AND has_table_privilege(to_regclass(quote_ident(?)), 'DELETE')"));
     query.addBindValue(QStringLiteral("Zadanie"));
     query.addBindValue(QStringLiteral("Rezultat"));
-    if (!exec(query))
+    if (!execPrepared(query, prepared))
         return Status::failure(describe(query.lastError()));
     if (query.next() && query.value(0).toBool())
         return Status::success();
-    return Status::failure(noTeacherRights());
+    return Status::failure(noTeacherRights(), Status::Cause::RefusedForGood);
 }
 
 // The server tells every listener of a change of the results. A connection opened again has

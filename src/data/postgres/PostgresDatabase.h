@@ -25,6 +25,9 @@ public:
     Status sortNamesInRussian() const override { return Status::success(); }
     Status teacherRights() const override;
     void watchResults(QObject& owner, std::function<void()> changed) const override;
+    Status readTest(QuestionSheet& sheet) const override;
+    Status signIn(const QString& name, SignIn& signIn) const override;
+    Status deliver(FinishedTest& test, qint64& key) const override;
 
     // The options libpq takes for the program's connections to `service`: the time limits and
     // every other setting the program relies on.
@@ -37,6 +40,7 @@ public:
     static QString connectProblem(const QString& host, const QString& libpqText);
 
 protected:
+    Status::Cause causeOf(const QSqlError& error) const override;
     bool connectionLost() const override;
     QString tableQuery() const override {
         return QStringLiteral("SELECT 1 FROM pg_tables WHERE tablename = ? AND "

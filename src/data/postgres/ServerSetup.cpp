@@ -1,5 +1,6 @@
 #include "ServerSetup.h"
 
+#include "AttemptTables.h"
 #include "Database.h"
 
 #include <QSqlError>
@@ -33,19 +34,157 @@ CREATE TABLE kvz_delivery (
     attempt text PRIMARY KEY,
     "Код" bigint NOT NULL
 );
+%1;
 CREATE FUNCTION kvz_results_changed() RETURNS trigger LANGUAGE plpgsql AS
     'BEGIN PERFORM pg_notify(''kvz_results'', ''''); RETURN NULL; END';
 CREATE TRIGGER kvz_results_changed AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON "Rezultat"
     FOR EACH STATEMENT EXECUTE FUNCTION kvz_results_changed()
 )";
 
+// The student's road as the server's own functions: a student PC reads the questions without
+// the key, signs in and delivers ticks, which the server scores against the key as it stood at
+// the sign-in. They run with their owner's rights (SECURITY DEFINER), their names pinned, and
+// never wait more than a moment for a row another connection holds.
+const char* const kRoad = R"(
+ALTER TABLE kvz_attempt ADD COLUMN IF NOT EXISTS secret text,
+    ADD COLUMN IF NOT EXISTS keys integer[], ADD COLUMN IF NOT EXISTS wordings text[];
+CREATE OR REPLACE FUNCTION kvz_now() RETURNS text LANGUAGE sql VOLATILE AS
+    $$SELECT to_char(clock_timestamp() AT TIME ZONE 'UTC', 'YYYY-MM-DD"T"HH24:MI:SS.MS"Z"')$$;
+CREATE OR REPLACE FUNCTION kvz_score(ticks integer, key integer) RETURNS integer
+    LANGUAGE sql IMMUTABLE AS $$SELECT CASE WHEN key <> 0 AND ticks = key THEN 1 ELSE 0 END$$;
+CREATE OR REPLACE FUNCTION kvz_key(z "Zadanie") RETURNS integer LANGUAGE sql IMMUTABLE AS
+    $$SELECT (z."Rezult_1" <> 0)::integer + 2 * (z."Rezult_2" <> 0)::integer
+           + 4 * (z."Rezult_3" <> 0)::integer + 8 * (z."Rezult_4" <> 0)::integer$$;
+CREATE OR REPLACE FUNCTION kvz_wording(z "Zadanie") RETURNS text LANGUAGE sql IMMUTABLE AS
+    $$SELECT md5(concat_ws(chr(31), coalesce(z."Text_Zadan", ''), coalesce(z."Otvet_1", ''),
+        coalesce(z."Otvet_2", ''), coalesce(z."Otvet_3", ''), coalesce(z."Otvet_4", ''),
+        (z."Rezult_1" <> 0)::integer::text || (z."Rezult_2" <> 0)::integer::text
+        || (z."Rezult_3" <> 0)::integer::text || (z."Rezult_4" <> 0)::integer::text))$$;
+CREATE OR REPLACE FUNCTION kvz_questions()
+    RETURNS TABLE (number text, question text, option_1 text, option_2 text, option_3 text,
+                   option_4 text, wording text)
+    LANGUAGE sql STABLE SECURITY DEFINER SET search_path = public, pg_temp AS
+    $$SELECT z."Numer"::text, z."Text_Zadan", z."Otvet_1", z."Otvet_2", z."Otvet_3", z."Otvet_4",
+             kvz_wording(z) FROM "Zadanie" z ORDER BY z.rowid$$;
+CREATE OR REPLACE FUNCTION kvz_sign_in(student text)
+    RETURNS TABLE (key bigint, attempt text, secret text, began text)
+    LANGUAGE plpgsql VOLATILE SECURITY DEFINER
+    SET search_path = public, pg_temp SET lock_timeout = '2s' AS $$
+DECLARE
+    row_key bigint;
+BEGIN
+    IF student IS NULL OR student = '' THEN
+        RAISE EXCEPTION 'a name is needed' USING ERRCODE = 'KVZ01';
+    END IF;
+    BEGIN -- the single blank row of an emptied table, unless another sign-in holds it
+        SELECT r."Код" INTO row_key FROM "Rezultat" r
+            WHERE r."Код" = (SELECT min(f."Код") FROM "Rezultat" f)
+              AND coalesce(r."Фамилия, Имя, Отчество", '') = ''
+              AND (SELECT count(*) FROM (SELECT 1 FROM "Rezultat" LIMIT 2) two) = 1
+            FOR UPDATE NOWAIT;
+    EXCEPTION WHEN lock_not_available THEN
+        row_key := NULL;
+    END;
+    IF row_key IS NOT NULL THEN
+        UPDATE "Rezultat" SET "Фамилия, Имя, Отчество" = student WHERE "Код" = row_key;
+    ELSE
+        INSERT INTO "Rezultat" ("Фамилия, Имя, Отчество") VALUES (student)
+            RETURNING "Код" INTO row_key;
+    END IF;
+    key := row_key;
+    attempt := gen_random_uuid()::text;
+    secret := gen_random_uuid()::text || gen_random_uuid()::text;
+    began := kvz_now();
+    INSERT INTO kvz_attempt (attempt, "Код", name, began, secret, keys, wordings)
+        SELECT kvz_sign_in.attempt, row_key, student, kvz_sign_in.began, kvz_sign_in.secret,
+               array_agg(coalesce(kvz_key(last.z), 0) ORDER BY n),
+               array_agg(coalesce(kvz_wording(last.z), '') ORDER BY n)
+        FROM generate_series(1, 10) n LEFT JOIN LATERAL
+            (SELECT z FROM "Zadanie" z WHERE z."Numer" = n ORDER BY z.rowid DESC LIMIT 1) last
+            ON true;
+    RETURN NEXT;
+END $$;
+CREATE OR REPLACE FUNCTION kvz_deliver(attempt text, secret text, ticks integer[], finished text)
+    RETURNS TABLE (key bigint, outcomes text)
+    LANGUAGE plpgsql VOLATILE SECURITY DEFINER
+    SET search_path = public, pg_temp SET lock_timeout = '2s' AS $$
+DECLARE
+    a kvz_attempt;
+    o integer[];
+    row_key bigint;
+    ended text := kvz_now();
+BEGIN
+    IF ticks IS NULL OR cardinality(ticks) <> 10
+       OR EXISTS (SELECT 1 FROM unnest(ticks) t WHERE t IS NULL OR t < 0 OR t > 15) THEN
+        RAISE EXCEPTION 'ten ticks of 0 to 15 are needed' USING ERRCODE = 'KVZ02';
+    END IF;
+    SELECT * INTO a FROM kvz_attempt k
+        WHERE k.attempt = kvz_deliver.attempt AND k.secret = kvz_deliver.secret FOR UPDATE;
+    IF NOT FOUND OR a.keys IS NULL THEN
+        RAISE EXCEPTION 'no such attempt' USING ERRCODE = 'KVZ03';
+    END IF;
+    SELECT array_agg(kvz_score(ticks[n], a.keys[n]) ORDER BY n) INTO o
+        FROM generate_series(1, 10) n;
+    outcomes := array_to_string(o, '');
+    IF a.finished IS NOT NULL THEN -- delivered before: nothing changes
+        key := a."Код";
+        RETURN NEXT;
+        RETURN;
+    END IF;
+    UPDATE "Rezultat" SET "Вопрос 1" = -o[1], "Вопрос 2" = -o[2], "Вопрос 3" = -o[3],
+        "Вопрос 4" = -o[4], "Вопрос 5" = -o[5], "Вопрос 6" = -o[6], "Вопрос 7" = -o[7],
+        "Вопрос 8" = -o[8], "Вопрос 9" = -o[9], "Вопрос 10" = -o[10],
+        "Результат выполнения" = 10 * (SELECT sum(x) FROM unnest(o) x)
+        WHERE "Код" = a."Код" AND coalesce("Фамилия, Имя, Отчество", '') = a.name
+        RETURNING "Код" INTO row_key;
+    IF row_key IS NULL THEN -- deleted, blanked or taken meanwhile
+        INSERT INTO "Rezultat" ("Фамилия, Имя, Отчество", "Вопрос 1", "Вопрос 2", "Вопрос 3",
+            "Вопрос 4", "Вопрос 5", "Вопрос 6", "Вопрос 7", "Вопрос 8", "Вопрос 9", "Вопрос 10",
+            "Результат выполнения")
+        VALUES (a.name, -o[1], -o[2], -o[3], -o[4], -o[5], -o[6], -o[7], -o[8], -o[9], -o[10],
+                10 * (SELECT sum(x) FROM unnest(o) x))
+        RETURNING "Код" INTO row_key;
+    END IF;
+    IF finished !~ '^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z$' THEN
+        finished := ended;
+    END IF;
+    UPDATE kvz_attempt k SET "Код" = row_key, finished = greatest(least(kvz_deliver.finished, ended), a.began)
+        WHERE k.attempt = a.attempt;
+    INSERT INTO kvz_answer (attempt, question, ticks, wording)
+        SELECT a.attempt, n, ticks[n], a.wordings[n] FROM generate_series(1, 10) n;
+    key := row_key;
+    RETURN NEXT;
+END $$;
+DO $$BEGIN
+    IF EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'kvz_owner') THEN
+        GRANT USAGE ON SCHEMA public TO kvz_owner;
+        ALTER TABLE "Zadanie" OWNER TO kvz_owner;
+        ALTER TABLE "Rezultat" OWNER TO kvz_owner;
+        ALTER TABLE kvz_delivery OWNER TO kvz_owner;
+        ALTER TABLE kvz_attempt OWNER TO kvz_owner;
+        ALTER TABLE kvz_answer OWNER TO kvz_owner;
+        ALTER FUNCTION kvz_now() OWNER TO kvz_owner;
+        ALTER FUNCTION kvz_score(integer, integer) OWNER TO kvz_owner;
+        ALTER FUNCTION kvz_key("Zadanie") OWNER TO kvz_owner;
+        ALTER FUNCTION kvz_wording("Zadanie") OWNER TO kvz_owner;
+        ALTER FUNCTION kvz_questions() OWNER TO kvz_owner;
+        ALTER FUNCTION kvz_sign_in(text) OWNER TO kvz_owner;
+        ALTER FUNCTION kvz_deliver(text, text, integer[], text) OWNER TO kvz_owner;
+    END IF;
+END$$
+)";
+
+// The students' role may only call the road's functions: it reads no table and writes none.
 const char* const kRights = R"(
 REVOKE ALL ON SCHEMA public FROM PUBLIC;
 GRANT USAGE ON SCHEMA public TO kvz_teacher, kvz_student;
+REVOKE ALL ON ALL TABLES IN SCHEMA public FROM kvz_student, PUBLIC;
+REVOKE ALL ON ALL SEQUENCES IN SCHEMA public FROM kvz_student, PUBLIC;
+REVOKE ALL ON ALL FUNCTIONS IN SCHEMA public FROM kvz_student, PUBLIC;
 GRANT SELECT, INSERT, UPDATE, DELETE ON "Zadanie", "Rezultat" TO kvz_teacher;
-GRANT SELECT, INSERT ON kvz_delivery TO kvz_teacher, kvz_student;
-GRANT SELECT ON "Zadanie" TO kvz_student;
-GRANT SELECT, INSERT, UPDATE ON "Rezultat" TO kvz_student
+GRANT SELECT, DELETE ON kvz_delivery, kvz_attempt, kvz_answer TO kvz_teacher;
+GRANT EXECUTE ON FUNCTION kvz_questions(), kvz_sign_in(text),
+    kvz_deliver(text, text, integer[], text) TO kvz_teacher, kvz_student
 )";
 
 Status failed(const QSqlQuery& query) {
@@ -129,7 +268,17 @@ bool hasTables(QSqlDatabase& db) {
 }
 
 Status createTables(QSqlDatabase& db) {
-    return run(db, kTables);
+    QSqlQuery query(db);
+    if (!query.exec(QString::fromUtf8(kTables).arg(AttemptTables::createStatements())))
+        return failed(query);
+    return installRoad(db);
+}
+
+Status installRoad(QSqlDatabase& db) {
+    QSqlQuery query(db);
+    if (!query.exec(AttemptTables::createStatements()))
+        return failed(query);
+    return run(db, kRoad);
 }
 
 Status grantRights(QSqlDatabase& db) {

@@ -18,8 +18,11 @@ bool hasTables(QSqlDatabase& db);
 // The two tables, the record of delivered results, and the notice sent on every change of the
 // results, in the database `db` is connected to.
 Status createTables(QSqlDatabase& db);
-// The teacher's role may do everything the program does; the students' role reads the
-// questions, adds result rows and writes them, and nothing else.
+// The student's road as the server's functions (made again, the same, on an older database),
+// and the tables of the program's own beside Rezultat.
+Status installRoad(QSqlDatabase& db);
+// The teacher's role may do everything the program does; the students' role may only call the
+// road's functions.
 Status grantRights(QSqlDatabase& db);
 // Copies the questions, the answer key and every result row of the database file `file` into
 // the empty tables of `db`; new keys go on from the largest the file ever gave.

@@ -192,13 +192,15 @@ std::shared_ptr<Database> SqliteDatabase::connect(const Store& store, Status& st
     const QFileInfo info(path);
     if (!info.exists()) {
         status = Status::failure(
-            QStringLiteral("Файл базы данных «%1» не найден. %2").arg(file, reinstallAdvice()));
+            QStringLiteral("Файл базы данных «%1» не найден. %2").arg(file, reinstallAdvice()),
+            Status::Cause::Refused);
         return nullptr;
     }
     if (!info.isFile()) {
         status =
             Status::failure(QStringLiteral("Файл базы данных «%1» не открыт: %2. %3")
-                                .arg(file, fileProblem(path, FileUse::Read), reinstallAdvice()));
+                                .arg(file, fileProblem(path, FileUse::Read), reinstallAdvice()),
+                            Status::Cause::Refused);
         return nullptr;
     }
     const QString name = newConnectionName();
@@ -211,17 +213,19 @@ std::shared_ptr<Database> SqliteDatabase::connect(const Store& store, Status& st
         QStringLiteral("?mode=rw"));
     sql.setConnectOptions(
         QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1;QSQLITE_OPEN_URI").arg(kLockWaitMs));
+    // A file that cannot be opened at all is not one a moment's wait would mend.
     if (!sql.open()) {
-        status = Status::failure(db->describe(sql.lastError()));
+        status = Status::failure(db->describe(sql.lastError()), Status::Cause::Refused);
         return nullptr;
     }
     QSqlQuery probe(sql);
     if (!holdsTestTables(probe)) {
         status =
-            Status::failure(probe.lastError().isValid()
-                                ? db->describe(probe.lastError())
-                                : QStringLiteral("Файл «%1» не является базой данных теста. %2")
-                                      .arg(file, reinstallAdvice()));
+            probe.lastError().isValid()
+                ? db->failure(probe.lastError())
+                : Status::failure(QStringLiteral("Файл «%1» не является базой данных теста. %2")
+                                      .arg(file, reinstallAdvice()),
+                                  Status::Cause::Refused);
         return nullptr;
     }
     // A write-ahead log spares every read the file-lock round trip of a rollback journal, so a
@@ -391,6 +395,24 @@ QString SqliteDatabase::tableOutOfKeys() const {
 int SqliteDatabase::systemError() const {
     sqlite3* sqlite = handleOf(sql());
     return sqlite ? sqlite3_system_errno(sqlite) : 0;
+}
+
+// Locks, the disk and the file's place may change; a file that answers with another error
+// refuses the same write again (a foreign table, a trigger, a damaged file).
+Status::Cause SqliteDatabase::causeOf(const QSqlError& error) const {
+    switch (error.nativeErrorCode().toInt() & 0xff) {
+    case SQLITE_OK:
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_READONLY:
+    case SQLITE_FULL:
+    case SQLITE_CANTOPEN:
+    case SQLITE_IOERR:
+    case SQLITE_NOMEM:
+        return Status::Cause::Unanswered;
+    default:
+        return Status::Cause::Refused;
+    }
 }
 
 QString SqliteDatabase::describe(const QSqlError& error) const {

@@ -24,8 +24,12 @@ public:
     void afterWrite() const override;
     void afterLightWrite() const override { noteFileState(); }
     void watchResults(QObject& owner, std::function<void()> changed) const override;
+    Status readTest(QuestionSheet& sheet) const override;
+    Status signIn(const QString& name, SignIn& signIn) const override;
+    Status deliver(FinishedTest& test, qint64& key) const override;
 
 protected:
+    Status::Cause causeOf(const QSqlError& error) const override;
     bool renew() const override;
     QString beginStatement() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
     QString tableQuery() const override {
