@@ -3,6 +3,7 @@
 #include "Form.h"
 #include "ResultsModel.h"
 #include "ResultsView.h"
+#include "Status.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -16,7 +17,7 @@ const QString kNameField = QStringLiteral("Фамилия, Имя, Отчест�
 } // namespace
 
 ResultsGrid::ResultsGrid(ResultsView& view, DataControl& data, const Form& form)
-    : QObject(&view), m_view(view), m_model(new ResultsModel(data, form, this)) {
+    : QObject(&view), m_view(view), m_form(form), m_model(new ResultsModel(data, form, this)) {
     QFont cells(QStringLiteral("MS Serif"));
     cells.setPointSizeF(6.75);
     view.setFont(cells);
@@ -52,7 +53,18 @@ ResultsGrid::ResultsGrid(ResultsView& view, DataControl& data, const Form& form)
 // The current row is read again only where the teacher sees it in the grid and is not typing
 // into it; the student view keeps what its last step showed.
 void ResultsGrid::showChangesElsewhere() {
-    m_model->showChangesElsewhere(m_view.isVisible() && !m_view.isEditing());
+    const bool typing = m_view.isEditing();
+    const std::optional<QString> lost =
+        m_model->showChangesElsewhere(m_view.isVisible() && !typing, typing);
+    if (lost)
+        m_form.report(
+            Status::failure(
+                QStringLiteral(
+                    "Строку «%1», которую вы исправляли, удалили на другом компьютере или "
+                    "в другой программе. Ваше исправление не сохранено: этой строки больше "
+                    "нет.")
+                    .arg(lost->isEmpty() ? QStringLiteral("без имени") : *lost)),
+            QStringLiteral("Строка удалена"));
 }
 
 // Every heading reads in full; the name column is wide enough for a full name.

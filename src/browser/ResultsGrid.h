@@ -29,6 +29,7 @@ private:
     void showChangesElsewhere();
 
     ResultsView& m_view;
+    const Form& m_form;
     ResultsModel* m_model;
     QTimer m_changes; // a burst of changes elsewhere is shown once
     bool m_following = false;

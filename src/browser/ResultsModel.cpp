@@ -16,6 +16,7 @@ constexpr int kKeptRows = 1024; // rows read for painting that are kept: many sc
 constexpr int kRemovalDelayMs = 100;
 const QString kRefusedTitle = QStringLiteral("Неверное значение");
 const QString kPercentField = QStringLiteral("Результат выполнения");
+const QString kNameField = QStringLiteral("Фамилия, Имя, Отчество");
 
 // Ten questions: the share right is a whole ten per cent from 0 to 100. No value means no result.
 Status percentFits(const QVariant& typed) {
@@ -133,6 +134,7 @@ void ResultsModel::removeDeletedLines() {
         m_rows.remove(key);
     }
     std::sort(lines.begin(), lines.end(), std::greater<>());
+    lines.erase(std::unique(lines.begin(), lines.end()), lines.end()); // deleted here and there
     for (qsizetype i = 0; i < lines.size();) {
         const int last = lines[i];
         int first = last;
@@ -190,7 +192,27 @@ int ResultsModel::lineFetchingUpTo(qint64 key) {
     return lineOf(key);
 }
 
-void ResultsModel::showChangesElsewhere(bool currentRowToo) {
+std::optional<QString> ResultsModel::showChangesElsewhere(bool currentRowToo, bool typed) {
+    Recordset* rs = recordset();
+    if (!rs || !m_reader)
+        return std::nullopt;
+    QVector<qint64> kept;
+    if (!m_keys.isEmpty()) {
+        const Status status = m_reader->keysAfter(
+            rs->database(), std::numeric_limits<qint64>::min(), -1, kept, m_keys.last());
+        if (!status.ok()) {
+            emit refreshFailed(status);
+            return std::nullopt;
+        }
+    }
+    const QString name = m_currentLine >= 0
+                             ? m_currentValues.value(int(m_columns.indexOf(kNameField))).toString()
+                             : QString();
+    const bool edited = rs->hasPendingEdit() || typed;
+    const bool currentGone = forgetRowsGone(kept);
+    if (currentGone && rs->hasPendingEdit())
+        rs->CancelUpdate(); // its row is gone: the edit would be written nowhere
+    m_readFailureReported = false;
     appendKeys();
     m_rows.clear();
     const int last = rowCount() - 1;
@@ -199,10 +221,31 @@ void ResultsModel::showChangesElsewhere(bool currentRowToo) {
         emit dataChanged(index(0, 0), index(m_currentLine - 1, lastColumn));
     if (m_currentLine < last)
         emit dataChanged(index(m_currentLine + 1, 0), index(last, lastColumn));
-    Recordset* rs = recordset();
     // A row deleted elsewhere is not found again and keeps its look.
-    if (currentRowToo && rs && m_currentLine >= 0 && !rs->hasPendingEdit())
+    if (currentRowToo && m_currentLine >= 0 && !rs->hasPendingEdit())
         rs->setBookmark(m_keys[m_currentLine]);
+    if (!m_readFailureReported)
+        emit refreshed();
+    return currentGone && edited ? std::optional<QString>(name) : std::nullopt;
+}
+
+// The lines of rows no longer among `kept` (ascending) go now; true when the current row's did.
+bool ResultsModel::forgetRowsGone(const QVector<qint64>& kept) {
+    const qint64 current = m_currentLine >= 0 ? m_keys[m_currentLine] : 0;
+    bool currentGone = false;
+    for (const qint64 key : std::as_const(m_keys)) {
+        if (std::binary_search(kept.cbegin(), kept.cend(), key))
+            continue;
+        currentGone = currentGone || (m_currentLine >= 0 && key == current);
+        m_deleted.append(key);
+    }
+    if (currentGone)
+        m_currentLine = -1;
+    if (!m_deleted.isEmpty()) {
+        m_removal.stop();
+        removeDeletedLines();
+    }
+    return currentGone;
 }
 
 bool ResultsModel::makeCurrent(int line) {
@@ -240,7 +283,7 @@ void ResultsModel::readPageOf(int line) const {
         const Status status =
             m_reader->rowsBetween(rs->database(), m_keys[first], m_keys[last], rows);
         if (!status.ok())
-            reportReadFailure(status);
+            return reportReadFailure(status); // what the lines showed stays
     }
     // Both run in ascending key order; a row that is gone shows empty cells.
     int r = 0;
@@ -252,14 +295,15 @@ void ResultsModel::readPageOf(int line) const {
     }
 }
 
+// Reads happen while the grid paints: the window hears of it once the painting is done, and
+// shows it without a message box.
 void ResultsModel::reportReadFailure(const Status& status) const {
     if (m_readFailureReported)
         return;
     m_readFailureReported = true;
-    // Reads happen while the grid paints: the message waits until the painting is done.
     QMetaObject::invokeMethod(
         const_cast<ResultsModel*>(this),
-        [this, status] { m_form.report(status, QStringLiteral("Ошибка базы данных")); },
+        [this, status] { emit const_cast<ResultsModel*>(this)->refreshFailed(status); },
         Qt::QueuedConnection);
 }
 

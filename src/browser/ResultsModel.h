@@ -39,10 +39,13 @@ public:
     int currentLine() const { return m_currentLine; }
     // Makes the row on this line the record source's current row (its pending edit is written).
     bool makeCurrent(int line);
-    // Shows what was written elsewhere since: a line for each new row at the end, every other
-    // line read again as it paints; with `currentRowToo` the current row too, read afresh unless
-    // it has a pending edit. No line moves and the current row stays.
-    void showChangesElsewhere(bool currentRowToo);
+    // Shows what was written elsewhere since: the lines of rows deleted elsewhere go, a line for
+    // each new row comes at the end, every other line is read again as it paints; with
+    // `currentRowToo` the current row too, read afresh unless it has a pending edit. The current
+    // row stays unless it was deleted; then, when it had an edit (pending, or being `typed`),
+    // the edit is dropped and the row's name is returned, for the window to say so. When the
+    // store does not answer, every line keeps what it shows and refreshFailed tells why.
+    std::optional<QString> showChangesElsewhere(bool currentRowToo, bool typed);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -60,6 +63,9 @@ signals:
     void recordSelectorChanged(int line);
     // Another program, or another connection of this one, changed the table.
     void changedElsewhere();
+    // Reading the table failed: the lines keep what they show. `refreshed` when it succeeds.
+    void refreshFailed(const Status& status);
+    void refreshed();
 
 private:
     Recordset* recordset() const;
@@ -70,6 +76,7 @@ private:
     void recordMoved();
     void rowDeleted(qint64 key);
     void removeDeletedLines();
+    bool forgetRowsGone(const QVector<qint64>& kept);
     void currentValueChanged(int field);
     void appendKeys(std::optional<qint64> upTo = std::nullopt);
     int lineOf(qint64 key) const;

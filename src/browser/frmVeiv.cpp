@@ -1,6 +1,7 @@
 #include "frmVeiv.h"
 
 #include "Accessibility.h"
+#include "AttemptTables.h"
 #include "Controls.h"
 #include "DataControl.h"
 #include "FormTimer.h"
@@ -12,6 +13,7 @@
 #include "WindowHints.h"
 #include "ui_frmVeiv.h"
 
+#include <QTime>
 #include <algorithm>
 
 namespace {
@@ -112,6 +114,31 @@ void frmVeiv::bindControls() {
     for (int k = 0; k < 10; ++k)
         Data1->bind(chOt[k], QStringLiteral("Вопрос %1").arg(k + 1));
     m_grid = new ResultsGrid(*m_ui->DBGrid1, *Data1, *this);
+    connect(&m_grid->model(), &ResultsModel::refreshFailed, this, &frmVeiv::gridRefreshed);
+    connect(&m_grid->model(), &ResultsModel::refreshed, this,
+            [this] { gridRefreshed(Status::success()); });
+}
+
+// The grid keeps its lines while the store does not answer, and says so under them, as the
+// statistics window does; nothing pops up on its own.
+void frmVeiv::gridRefreshed(const Status& status) {
+    if (!isLoaded() || (status.ok() && m_ui->lblSvyaz->text().isEmpty()))
+        return;
+    const QString notice =
+        status.ok()
+            ? QString()
+            : QStringLiteral("Не удалось обновить (%1): %2 Показаны прежние строки.")
+                  .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")), status.error);
+    m_ui->lblSvyaz->setText(notice);
+    showRefreshNotice(m_ui->DBGrid1->isVisibleTo(widget()));
+    Accessibility::setDescription(m_ui->DBGrid1, notice);
+}
+
+// In the overview only, and within Tab's reach only while it says something.
+void frmVeiv::showRefreshNotice(bool overview) {
+    const bool shown = overview && !m_ui->lblSvyaz->text().isEmpty();
+    m_ui->lblSvyaz->setVisible(shown);
+    m_ui->lblSvyaz->setFocusPolicy(shown ? Qt::TabFocus : Qt::NoFocus);
 }
 
 void frmVeiv::controlsDestroyed() {
@@ -274,6 +301,7 @@ void frmVeiv::applyLayout(bool overview) {
     widget()->setFixedSize(twips(layout.width - kFixedFrameWidthTwips),
                            twips(layout.height - kFixedFrameHeightTwips));
     m_ui->DBGrid1->setVisible(overview);
+    showRefreshNotice(overview);
     if (overview)
         m_ui->DBGrid1->resize(twips(kGridWidth), twips(kGridHeight));
     m_ui->cmdVernut->setVisible(overview);
@@ -390,6 +418,12 @@ void frmVeiv::Timer3_Timer() {
         if (!isLoaded() || !Data1->Delete())
             stopDeletion();
         return;
+    }
+    if (const Status status =
+            AttemptTables::forgetResults(Data1->recordset()->database(), *m_deleteUpTo);
+        !status.ok()) {
+        report(status, kDeletionTitle);
+        return stopDeletion(); // the ticks would outlive their results
     }
     if (!BlankFirstRecord())
         return stopDeletion(); // the failure is shown; all is not deleted

@@ -67,6 +67,8 @@ private:
     void CentreOnScreen();
     void applyTeacherPowers();
     void reachDeleteAll();
+    void gridRefreshed(const Status& status);
+    void showRefreshNotice(bool overview);
     std::int32_t currentCode() const;
     bool returnToWalkPlace();
     void stopWalk();

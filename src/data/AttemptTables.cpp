@@ -6,6 +6,18 @@
 #include <QSqlQuery>
 #include <QStringList>
 
+namespace {
+
+// Within a group of writes: never run again on a connection opened afresh.
+bool runWith(const Database& db, QSqlQuery& query, const QString& statement, qint64 key) {
+    if (!db.prepare(query, db.dialect(statement)))
+        return false;
+    query.addBindValue(key);
+    return db.exec(query, Database::Retry::No);
+}
+
+} // namespace
+
 namespace AttemptTables {
 
 QString createStatements() {
@@ -14,7 +26,8 @@ QString createStatements() {
                "name TEXT NOT NULL, began TEXT NOT NULL, finished TEXT);\n"
                "CREATE INDEX IF NOT EXISTS kvz_attempt_row ON %1 (\"Код\");\n"
                "CREATE TABLE IF NOT EXISTS %2 (attempt TEXT NOT NULL, question INTEGER NOT NULL, "
-               "ticks INTEGER NOT NULL, wording TEXT NOT NULL, PRIMARY KEY (attempt, question))")
+               "ticks INTEGER NOT NULL, wording TEXT NOT NULL, PRIMARY KEY (attempt, question));\n"
+               "CREATE INDEX IF NOT EXISTS kvz_answer_choice ON %2 (question, ticks, wording)")
         .arg(kAttempts, kAnswers);
 }
 
@@ -27,6 +40,33 @@ Status ensure(const Database& db) {
             return Status::failure(db.describe(query.lastError()));
     }
     return Status::success();
+}
+
+Status forgetResults(const Database& db, qint64 lastKey) {
+    if (!db.hasTable(kAttempts))
+        return Status::success();
+    QStringList statements;
+    if (db.hasTable(kAnswers))
+        statements << QStringLiteral("DELETE FROM %1 WHERE attempt IN (SELECT attempt FROM %2 "
+                                     "WHERE `Код` <= ?)")
+                          .arg(kAnswers, kAttempts);
+    statements << QStringLiteral("DELETE FROM %1 WHERE `Код` <= ?").arg(kAttempts);
+    QSqlQuery query(db.sql());
+    if (!db.beginWrite(query))
+        return Status::failure(db.describe(query.lastError()));
+    for (const QString& statement : statements) {
+        query = QSqlQuery(db.sql());
+        if (!runWith(db, query, statement, lastKey)) {
+            const Status failed = Status::failure(db.describe(query.lastError()));
+            db.rollback();
+            return failed;
+        }
+    }
+    if (db.commit(query))
+        return Status::success();
+    const Status failed = Status::failure(db.describe(query.lastError()));
+    db.rollback();
+    return failed;
 }
 
 QString wordingDigest(const QString& text, const std::array<QString, 4>& options,

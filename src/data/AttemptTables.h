@@ -29,8 +29,9 @@ namespace AttemptTables {
 inline const QString kAttempts = QStringLiteral("kvz_attempt");
 inline const QString kAnswers = QStringLiteral("kvz_answer");
 
-// The statements that make both tables (and the index that finds a row's attempts) where they
-// are missing; the same text serves both engines.
+// The statements that make both tables (and the indexes that find a row's attempts and count
+// the options chosen in the order of an index) where they are missing; the same text serves
+// both engines.
 QString createStatements();
 // Makes them on `db` when missing (the file gets them at its first sign-in; the server from
 // its set-up).
@@ -42,6 +43,11 @@ Status ensure(const Database& db);
 // written as four characters "1"/"0" (options 1 to 4); an empty field counts as empty text.
 QString wordingDigest(const QString& text, const std::array<QString, 4>& options,
                       const std::array<bool, 4>& key);
+
+// Delete-all's end: the attempts of the rows it deleted or blanked (keys up to `lastKey`) and
+// their ticks go, both at once; rows signed in after it began stay. A database without the
+// tables has nothing to forget.
+Status forgetResults(const Database& db, qint64 lastKey);
 
 // A time as the tables keep it.
 QString timeText(const QDateTime& time);

@@ -15,8 +15,11 @@ constexpr int kLineWidth = 15;   // one pixel on the screen
 constexpr int kTextPadding = 15; // between a left or right aligned text and its box's edge
 // The page of figures per question, in twips from the top of the printable area.
 constexpr int kStatisticsLinesTop = 680;
-constexpr int kStatisticsBarsTop = 1400;
-constexpr int kStatisticsBarHeight = 567;
+constexpr int kStatisticsLineHeight = 260;
+constexpr int kStatisticsBarsTop = kStatisticsLinesTop + 5 * kStatisticsLineHeight + 100;
+constexpr int kStatisticsTextHeight = 380; // two lines of a question's text
+constexpr int kStatisticsBarHeight = 360;
+constexpr int kStatisticsSpreadHeight = 2000;
 
 qreal paddingOf(const ReportControl& control) {
     return control.alignment & Qt::AlignHCenter ? 0 : kTextPadding;
@@ -72,29 +75,47 @@ void ReportRenderer::drawPage(QPainter& painter, const ReportPage& page, int bod
     painter.restore();
 }
 
-// The title as the report's own, the participants and the average, a line per question with its
-// bar, and what the bold red line means.
+// The title as the report's own; when the figures were read and what they count; who finished;
+// the average (named apart from the footer's, which counts every row) and the reliability; per
+// question its full text above its bar; what the marks mean, the worst questions in words,
+// changed wordings, and the spread of the scores.
 void ReportRenderer::drawQuestionStatistics(QPainter& painter) const {
     const ReportFont title{QStringLiteral("Arial"), 14.25, true};
     const ReportFont lines{QStringLiteral("Arial"), 9.75, false};
     const ReportFont text{QStringLiteral("Arial"), 8.25, false};
+    const QuestionStatistics& statistics = *m_statistics;
     const int width = m_definition.width;
-    const auto label = [&](const QString& caption, int top, int height, const ReportFont& font) {
+    int top = 0;
+    const auto label = [&](const QString& caption, int height, const ReportFont& font) {
         ReportControl control;
         control.place = QRect(0, 0, width, height);
         control.font = font;
         drawText(painter, control, top, caption);
+        top += height;
     };
-    label(QStringLiteral("Статистика по вопросам"), 0, 567, title);
-    label(participantsLine(*m_statistics), kStatisticsLinesTop, 283, lines);
-    label(averageLine(*m_statistics), kStatisticsLinesTop + 283, 283, lines);
-    for (int k = 0; k < QuestionStatistics::kQuestions; ++k)
-        drawQuestionBar(
-            painter,
-            QRectF(0, kStatisticsBarsTop + k * kStatisticsBarHeight, width, kStatisticsBarHeight),
-            *m_statistics, k, fontFor(text).font);
-    label(worstLegend(), kStatisticsBarsTop + QuestionStatistics::kQuestions * kStatisticsBarHeight,
-          567, text);
+    label(QStringLiteral("Статистика по вопросам"), 567, title);
+    top = kStatisticsLinesTop;
+    for (const QString& line :
+         {readLine(statistics), participantsLine(statistics), stateLine(statistics),
+          averageLine(statistics) + QStringLiteral(" (в конце списка — среднее всех строк)"),
+          reliabilityLine(statistics)})
+        label(line, kStatisticsLineHeight, lines);
+    top = kStatisticsBarsTop;
+    for (int k = 0; k < QuestionStatistics::kQuestions; ++k) {
+        label(QStringLiteral("%1. %2").arg(k + 1).arg(statistics.texts[k].simplified()),
+              kStatisticsTextHeight, text);
+        drawQuestionBar(painter, QRectF(0, top, width, kStatisticsBarHeight), statistics, k,
+                        fontFor(text).font, 0);
+        top += kStatisticsBarHeight;
+    }
+    label(worstLegend() + QStringLiteral(" Различающая сила — после полосы; выбор вариантов — "
+                                         "справа, верные отмечены ✓."),
+          kStatisticsLineHeight * 2, text);
+    label(worstLine(statistics), kStatisticsLineHeight * 2, text);
+    label(wordingLine(statistics), kStatisticsLineHeight * 2, text);
+    label(QStringLiteral("Разброс результатов закончивших тест:"), kStatisticsLineHeight, text);
+    drawSpread(painter, QRectF(0, top, width, kStatisticsSpreadHeight), statistics,
+               fontFor(text).font);
 }
 
 int ReportRenderer::pageCount(QPageLayout paper) const {
