@@ -16,22 +16,11 @@ qt=$cache/qt
 sqlite=$cache/sqlite
 heavy=(nice -n 19)
 
-say() { printf '== %s\n' "$*" >&2; }
+. "$here/common.sh"
 
 install_packages() {
-    local wanted=(g++-mingw-w64-x86-64-posix mingw-w64-tools nsis cmake ninja-build dpkg-dev
-        tcl qt6-base-dev qt6-base-dev-tools qt6-translations-l10n sqlite3 perl python3)
-    local missing=() p
-    for p in "${wanted[@]}"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-    done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    local sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo=sudo
-    say "Installing: ${missing[*]}"
-    # Another build on the machine may hold apt's lock a while: wait for it.
-    $sudo apt-get -o DPkg::Lock::Timeout=900 update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=900 install -y -qq --no-install-recommends "${missing[@]}"
+    install_missing g++-mingw-w64-x86-64-posix mingw-w64-tools nsis cmake ninja-build dpkg-dev \
+        tcl qt6-base-dev qt6-base-dev-tools qt6-translations-l10n sqlite3 perl python3
 }
 
 # An apt configuration of our own: deb-src entries for the mirrors and suites the system

@@ -16,26 +16,15 @@ student="Petrov Petr Petrovich"
 title="География. 7 класс"
 password=5826
 
-say() { printf '== %s\n' "$*" >&2; }
+. "$here/common.sh"
 fail() {
     printf 'smoke: %s\n' "$*" >&2
     exit 1
 }
 
 install_packages() {
-    local wanted=(wine64 wine xvfb xauth xdotool imagemagick x11-utils locales poppler-utils
-        sqlite3 fonts-wine fonts-liberation)
-    local missing=() p
-    for p in "${wanted[@]}"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-    done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    local sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo=sudo
-    say "Installing: ${missing[*]}"
-    $sudo apt-get -o DPkg::Lock::Timeout=900 update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=900 install -y -qq \
-        --no-install-recommends "${missing[@]}"
+    install_missing wine64 wine xvfb xauth xdotool imagemagick x11-utils locales poppler-utils \
+        sqlite3 fonts-wine fonts-liberation
 }
 
 cleanup() {

@@ -342,16 +342,11 @@ void frmEdit::ViewOthsot_Click() {
 
 // All results for a spreadsheet, sorted as the report sorts them.
 void frmEdit::ExportCsv_Click() {
-    const std::optional<QString> chosen =
-        platform().SaveFileName(QStringLiteral("Сохранить результаты"),
-                                QDir::home().filePath(QStringLiteral("Результаты теста.csv")),
-                                QStringLiteral("Таблица CSV (*.csv)"));
-    if (!chosen)
+    const std::optional<QString> fileName =
+        askCsvFile(QStringLiteral("Сохранить результаты"), QStringLiteral("Результаты теста.csv"));
+    if (!fileName)
         return;
-    QString fileName = *chosen;
-    if (!fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
-        fileName += QStringLiteral(".csv");
-    report(report::saveResultsCsv(forms().store(), fileName),
+    report(report::saveResultsCsv(forms().store(), *fileName),
            QStringLiteral("Сохранение результатов"));
 }
 

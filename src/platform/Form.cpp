@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QDir>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTimer>
@@ -179,6 +180,14 @@ bool Form::isVisible() const {
 void Form::report(const Status& status, const QString& title) const {
     if (!status.ok())
         platform().MsgBox(status.error, vbOKOnly + vbCritical, title);
+}
+
+std::optional<QString> Form::askCsvFile(const QString& title, const QString& fileName) const {
+    std::optional<QString> chosen = platform().SaveFileName(title, QDir::home().filePath(fileName),
+                                                            QStringLiteral("Таблица CSV (*.csv)"));
+    if (chosen && !chosen->endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
+        *chosen += QStringLiteral(".csv");
+    return chosen;
 }
 
 void Form::Load() {

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class DataControl;
@@ -84,6 +85,9 @@ public:
     Platform& platform() const;
     // Shows a failure in words: a message box with the critical icon.
     void report(const Status& status, const QString& title = QStringLiteral("Ошибка")) const;
+    // Asks where to save a table for a spreadsheet, suggesting `fileName` in the home folder;
+    // the name chosen ends in ".csv". Empty when the person cancelled.
+    std::optional<QString> askCsvFile(const QString& title, const QString& fileName) const;
 
 protected:
     // Builds the window's controls on `widget` (usually ui->setupUi) and wires them; called on

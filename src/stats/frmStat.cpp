@@ -220,16 +220,11 @@ void frmStat::lstVoprosy_DblClick() {
 }
 
 void frmStat::cmdSave_Click() {
-    const std::optional<QString> chosen =
-        platform().SaveFileName(QStringLiteral("Сохранить статистику"),
-                                QDir::home().filePath(QStringLiteral("Статистика по вопросам.csv")),
-                                QStringLiteral("Таблица CSV (*.csv)"));
-    if (!chosen)
+    const std::optional<QString> fileName = askCsvFile(
+        QStringLiteral("Сохранить статистику"), QStringLiteral("Статистика по вопросам.csv"));
+    if (!fileName)
         return;
-    QString fileName = *chosen;
-    if (!fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
-        fileName += QStringLiteral(".csv");
-    if (const Status status = saveStatisticsCsv(m_statistics, fileName); !status.ok())
+    if (const Status status = saveStatisticsCsv(m_statistics, *fileName); !status.ok())
         report(status, kCaption);
 }
 
